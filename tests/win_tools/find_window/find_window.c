@@ -1,0 +1,48 @@
+/* find_window.exe <class> [<caption>]
+ *   Looks the window up with FindWindowA, prints its handle, exits 0 when
+ *   found and 1 when not.
+ * find_window.exe --count <class> [<caption>]
+ *   Prints how many top-level windows have that exact class (and caption);
+ *   exits 0 when there is at least one. */
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+struct match {
+    const char *cls;
+    const char *caption;
+    int count;
+};
+
+static BOOL CALLBACK count_one(HWND hwnd, LPARAM param)
+{
+    struct match *m = (struct match *)param;
+    char text[512];
+    if (GetClassNameA(hwnd, text, sizeof text) == 0 || strcmp(text, m->cls) != 0)
+        return TRUE;
+    if (m->caption != NULL) {
+        text[0] = '\0';
+        GetWindowTextA(hwnd, text, sizeof text);
+        if (strcmp(text, m->caption) != 0)
+            return TRUE;
+    }
+    m->count++;
+    return TRUE;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && strcmp(argv[1], "--count") == 0) {
+        struct match m = {argv[2], argc > 3 ? argv[3] : NULL, 0};
+        EnumWindows(count_one, (LPARAM)&m);
+        printf("%d\n", m.count);
+        return m.count > 0 ? 0 : 1;
+    }
+    if (argc < 2) {
+        fprintf(stderr, "usage: find_window [--count] <class> [<caption>]\n");
+        return 2;
+    }
+    HWND hwnd = FindWindowA(argv[1], argc > 2 ? argv[2] : NULL);
+    printf("%p\n", (void *)hwnd);
+    return hwnd != NULL ? 0 : 1;
+}
