@@ -154,6 +154,7 @@ public:
     virtual int Height() const = 0;
     virtual void SetLeft(int v) = 0;
     virtual void SetTop(int v) = 0;
+    // A size below 0 is stored, and reads back, as 0.
     virtual void SetWidth(int v) = 0;
     virtual void SetHeight(int v) = 0;
 
@@ -219,7 +220,7 @@ public:
     virtual std::optional<Rect> DisplayRect() = 0;
 };
 
-class Form : public Control {
+class Form : public virtual Control {
 public:
     // The named child control; throws plat::Exception if the form has none.
     virtual Control& Find(const std::string& name) = 0;

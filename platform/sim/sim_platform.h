@@ -191,7 +191,7 @@ private:
     std::map<plat::ProcAddress, std::pair<std::string, std::string>> procs_;  // lib path, name
 };
 
-class SimControl : public plat::Control {
+class SimControl : public virtual plat::Control {
 public:
     SimControl(SimPlatform& platform, const plat::ControlDesc& desc, SimControl* parent);
 
@@ -303,7 +303,7 @@ private:
     std::function<void()> onTimer_;
 };
 
-class SimForm : public SimControl {
+class SimForm : public plat::Form, public SimControl {
 public:
     SimForm(SimPlatform& platform, const plat::FormDesc& desc);
 
