@@ -32,7 +32,8 @@ std::uint32_t CopyDirectory(const std::string& dir, bool fails, char* buffer, st
 // --- SimPlatform -------------------------------------------------------------
 
 SimPlatform::SimPlatform() { appHandle_ = NewHandle(); }
-SimPlatform::~SimPlatform() = default;
+// Forms go first: their timers unregister from this platform.
+SimPlatform::~SimPlatform() { Forms.clear(); }
 
 std::vector<std::string> SimPlatform::Arguments() {
     auto args = plat::SplitCommandLine(CommandLine);
