@@ -75,9 +75,9 @@ void TForm1::StartSound() {
         MediaPlayer1->Open();
         MediaPlayer1->Play();
     } catch (const std::exception&) {
-        // No sound track is configured, so this always fails; it stays silent.
+        // Nothing names a sound track, so this fails and the saver stays silent.
+        SoundOn = false;
     }
-    SoundOn = false;
 }
 
 }  // namespace usave1
