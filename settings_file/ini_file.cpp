@@ -11,9 +11,9 @@
 //   and ^Z; they are trimmed from both ends of every line, around the name
 //   and before the value. Lines that are blank after trimming are ignored.
 // - A line whose first character is "[" and which holds a "]" later is a
-//   section header; the name is everything between the "[" and the LAST "]",
-//   untrimmed, so "[ Options ]" is not the section "Options". A "[" line
-//   without "]" is an ordinary line.
+//   section header; the name is what stands between the "[" and the LAST
+//   "]", trimmed, so "[ Options ]" is the section "Options" and "[Opt]ions]"
+//   the section "Opt]ions". A "[" line without "]" is an ordinary line.
 // - Every other non-blank line is an entry: the name is the text before the
 //   first "=", the value the text after it. A line without "=" is an entry
 //   without a value, which reads as missing. Comment lines (";") are entries
@@ -83,27 +83,47 @@ struct Text {
     }
 };
 
-// Decodes one UTF-8 sequence at bytes[i]; an invalid one gives U+FFFD for
-// its first byte, as the system's converter does.
+// Decodes one UTF-8 sequence at bytes[i]. A broken sequence gives one
+// U+FFFD for the bytes up to where it is found broken, as the system's
+// converter does: "\xE2\x82" then a CR is one U+FFFD, "\xE0\x80\x80" two.
 char32_t DecodeUtf8(std::string_view b, std::size_t& i) {
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(b[k]); };
-    unsigned char c = byte(i);
-    int extra;
+    constexpr char32_t kBad = 0xFFFD;
+    const unsigned char lead = static_cast<unsigned char>(b[i++]);
+    if (lead < 0x80) return lead;
+    int more;  // continuation bytes the lead byte asks for
     char32_t cp;
-    if (c < 0x80) { ++i; return c; }
-    if (c >= 0xC2 && c <= 0xDF) { extra = 1; cp = c & 0x1F; }
-    else if (c >= 0xE0 && c <= 0xEF) { extra = 2; cp = c & 0x0F; }
-    else if (c >= 0xF0 && c <= 0xF4) { extra = 3; cp = c & 0x07; }
-    else { ++i; return 0xFFFD; }
-    if (i + extra >= b.size()) { ++i; return 0xFFFD; }
-    for (int k = 1; k <= extra; ++k) {
-        unsigned char t = byte(i + k);
-        if ((t & 0xC0) != 0x80) { ++i; return 0xFFFD; }
-        cp = (cp << 6) | (t & 0x3F);
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        more = 1;
+        cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        more = 2;
+        cp = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        more = 3;
+        cp = lead & 0x07;
+    } else {
+        return kBad;
     }
-    bool overlong = (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000);
-    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { ++i; return 0xFFFD; }
-    i += extra + 1;
+    if (i + more > b.size()) {  // cut off by the end of the file
+        i = b.size();
+        return kBad;
+    }
+    for (int left = more - 1; left >= 0; --left) {
+        const unsigned char ch = static_cast<unsigned char>(b[i]) ^ 0x80;
+        if (ch >= 0x40) return kBad;
+        cp = (cp << 6) | ch;
+        if (left == 2) {
+            ++i;
+            if (cp < 0x10) return kBad;  // overlong four-byte form
+        } else if (left == 1) {
+            if (cp >= (0x110000 >> 6)) return kBad;  // beyond U+10FFFF
+            ++i;
+            if (cp < 0x20) return kBad;  // overlong three-byte form
+            if (cp >= (0xD800 >> 6) && cp <= (0xDFFF >> 6)) return kBad;  // surrogate
+        } else {
+            ++i;
+        }
+    }
     return cp;
 }
 
@@ -251,7 +271,10 @@ Found Scan(const Text& t, const std::u16string& section, const std::u16string& k
             while (close > b + 1 && t[close - 1] != ']') --close;
             if (close > b + 1) {
                 if (inTarget) return f;  // only the first section of a name counts
-                if (NameIs(t, b + 1, close - 1, section)) {
+                std::size_t nb = b + 1, ne = close - 1;
+                while (nb < ne && IsBlank(t[nb])) ++nb;
+                while (ne > nb && IsBlank(t[ne - 1])) --ne;
+                if (NameIs(t, nb, ne, section)) {
                     inTarget = true;
                     f.section = true;
                     f.insertAt = next;
@@ -353,18 +376,18 @@ std::string SetValue(const std::string& text, const std::string& section,
         } else {
             from = f.valueBegin;  // end of the name
             to = f.lineEnd;
-            insert = u"=" + newValue;
+            insert.append(u"=").append(newValue);
         }
     } else if (f.section) {
         // After the section's last line (before any blank lines that follow it).
         from = to = f.insertAt;
         if (f.insertNeedsBreak) insert = br;
-        insert += ToUnits(t, keyName) + u"=" + newValue + br;
+        insert.append(ToUnits(t, keyName)).append(u"=").append(newValue).append(br);
     } else {
         from = to = t.size();
         if (t.size() > 0 && t[t.size() - 1] != '\n' && t[t.size() - 1] != '\r') insert = br;
-        insert += u"[" + ToUnits(t, sectionName) + u"]" + br;
-        insert += ToUnits(t, keyName) + u"=" + newValue + br;
+        insert.append(u"[").append(ToUnits(t, sectionName)).append(u"]").append(br);
+        insert.append(ToUnits(t, keyName)).append(u"=").append(newValue).append(br);
     }
 
     const std::size_t byteFrom = t.ByteOffset(from);
