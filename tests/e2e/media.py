@@ -266,7 +266,7 @@ def wait_screen(saver, check, what: str, shot_name: str, timeout: float | None =
             return img, result
         if not saver.running():
             raise HarnessError(f"saver ended (code {saver.proc.returncode}) while waiting "
-                               f"for {what}")
+                               f"for {what}; stderr: {saver.stderr()[-2000:]}")
         return None
 
     kwargs = {} if timeout is None else {"timeout": timeout}
