@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "platform/sim/sim_platform.h"
@@ -28,6 +29,9 @@ struct GetCase {
     std::string key;
     std::optional<std::string> expected;
 };
+
+// Names the case in test listings.
+void PrintTo(const GetCase& c, std::ostream* os) { *os << c.name; }
 
 class GetValueTest : public ::testing::TestWithParam<GetCase> {};
 
@@ -159,6 +163,9 @@ struct SetCase {
     std::string section, key, value;
     std::string expected;
 };
+
+// Names the case in test listings.
+void PrintTo(const SetCase& c, std::ostream* os) { *os << c.name; }
 
 class SetValueTest : public ::testing::TestWithParam<SetCase> {};
 
@@ -316,6 +323,9 @@ struct IntCase {
     bool expectedBoolOn;    // ReadBool with default on
     bool expectedBoolOff;   // ReadBool with default off
 };
+
+// Names the case in test listings.
+void PrintTo(const IntCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadIntegerTest : public IniFileTest, public ::testing::WithParamInterface<IntCase> {};
 

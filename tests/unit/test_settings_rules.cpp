@@ -2,6 +2,7 @@
 // Options into their values.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "platform/sim/sim_platform.h"
@@ -27,6 +28,9 @@ struct LocateCase {
     std::string expectedWinDir;
     std::string expectedIniPath;
 };
+
+// Names the case in test listings.
+void PrintTo(const LocateCase& c, std::ostream* os) { *os << c.name; }
 
 class LocateTest : public ::testing::TestWithParam<LocateCase> {};
 
@@ -85,6 +89,9 @@ struct OptionsCase {
     SaverOptions saver;
     DialogOptions dialog;  // on a 1024 by 768 screen; Button and Site empty
 };
+
+// Names the case in test listings.
+void PrintTo(const OptionsCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadOptionsTest : public ::testing::TestWithParam<OptionsCase> {};
 
@@ -163,6 +170,10 @@ struct ClampCase {
     int screen;
     std::int32_t expected;
 };
+
+void PrintTo(const ClampCase& c, std::ostream* os) {
+    *os << c.value << " on " << c.screen;
+}
 
 class ClampTest : public ::testing::TestWithParam<ClampCase> {};
 

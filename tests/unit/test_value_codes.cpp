@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <ostream>
 
 #include "settings_file/value_codes.h"
 
@@ -14,6 +15,9 @@ struct ParseCase {
     std::string text;
     std::optional<std::int32_t> expected;
 };
+
+// Names the case in test listings.
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
 
 class ParseIntegerTest : public ::testing::TestWithParam<ParseCase> {};
 
