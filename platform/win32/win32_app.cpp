@@ -120,16 +120,22 @@ void Win32Platform::Run() {
 
 void Win32Platform::ProcessMessage(MSG& msg) {
     if (hook_ && CallHook(msg)) return;
+    Win32Form* dialog = nullptr;
     for (const auto& form : forms_) {
-        HWND dialog = form->Hwnd();
-        if (!form->IsDialogLike() || !dialog) continue;
-        if (msg.hwnd != dialog && !::IsChild(dialog, msg.hwnd)) continue;
-        // Enter presses the default button and Tab moves the focus; Escape
-        // comes back as IDCANCEL, which the form ignores.
-        if (::IsDialogMessageA(dialog, &msg)) {
-            if (msg.message == WM_KEYDOWN) form->FixDefaultButton();
-            return;
+        HWND hwnd = form->Hwnd();
+        if (form->IsDialogLike() && hwnd && (msg.hwnd == hwnd || ::IsChild(hwnd, msg.hwnd))) {
+            dialog = form.get();
+            break;
         }
+    }
+    // Enter presses the default button and Tab moves the focus; Escape comes
+    // back as IDCANCEL, which the form ignores.
+    if (dialog && ::IsDialogMessageA(dialog->Hwnd(), &msg)) {
+        if (msg.message == WM_KEYDOWN) {
+            const WPARAM key = msg.wParam;
+            Guarded([dialog, key] { dialog->AfterDialogKey(key); });
+        }
+        return;
     }
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);

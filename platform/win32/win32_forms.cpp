@@ -649,6 +649,15 @@ void Win32Form::FocusFirstControl() {
     FixDefaultButton();
 }
 
+void Win32Form::AfterDialogKey(WPARAM key) {
+    if (key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT) {
+        Win32Control* focused = ControlFor(::GetFocus());
+        if (focused && focused->Kind() == plat::ControlKind::RadioButton && !focused->Checked())
+            focused->HandleCommand(BN_CLICKED);
+    }
+    FixDefaultButton();
+}
+
 void Win32Form::FixDefaultButton() {
     if (!defaultId_) return;
     Win32Control* focused = ControlFor(::GetFocus());

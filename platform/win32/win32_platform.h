@@ -238,7 +238,10 @@ public:
     HFONT FormFont() const { return FontFor(desc_.Font); }
     // Radio buttons with the same parent form one group.
     void RadioChecked(Win32Control& radio);
-    // Called after each keyboard message handled by the dialog manager.
+    // After the dialog manager has handled a key: an arrow that moved the
+    // focus to a radio button chooses it, and off the push buttons the
+    // default button shows as the default again.
+    void AfterDialogKey(WPARAM key);
     void FixDefaultButton();
 
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
