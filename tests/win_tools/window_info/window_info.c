@@ -1,8 +1,9 @@
 /* window_info.exe client <class>
  *   One line per visible top-level window of that exact class, topmost
  *   first: "<handle> <client left> <client top> <client width> <client
- *   height>", the client area in screen coordinates (ClientToScreen).
- *   Exits 0 when there is at least one.
+ *   height> <left> <top> <right> <bottom>", the client area in screen
+ *   coordinates (ClientToScreen), then the window's own rectangle. Exits 0
+ *   when there is at least one.
  * window_info.exe children <class> [<caption>]
  *   For the window found by FindWindowA, one tab-separated line per child
  *   window: "<class> <left> <top> <width> <height> <visible> <checked>
@@ -20,15 +21,17 @@ static BOOL CALLBACK print_client(HWND hwnd, LPARAM unused)
 {
     char cls[256];
     POINT origin = {0, 0};
-    RECT client;
+    RECT client, outer;
     (void)unused;
     if (!IsWindowVisible(hwnd) || GetClassNameA(hwnd, cls, sizeof cls) == 0 ||
         strcmp(cls, wanted_class) != 0)
         return TRUE;
-    if (!ClientToScreen(hwnd, &origin) || !GetClientRect(hwnd, &client))
+    if (!ClientToScreen(hwnd, &origin) || !GetClientRect(hwnd, &client) ||
+        !GetWindowRect(hwnd, &outer))
         return TRUE;
-    printf("%p %ld %ld %ld %ld\n", (void *)hwnd, origin.x, origin.y,
-           client.right - client.left, client.bottom - client.top);
+    printf("%p %ld %ld %ld %ld %ld %ld %ld %ld\n", (void *)hwnd, origin.x, origin.y,
+           client.right - client.left, client.bottom - client.top, outer.left, outer.top,
+           outer.right, outer.bottom);
     found++;
     return TRUE;
 }
