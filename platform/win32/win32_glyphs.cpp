@@ -50,24 +50,8 @@ constexpr Art kGlobe = {
     ".....bbbbbb.....",
 };
 
-// A screen with a play sign.
 constexpr Art kProgram = {
-    "................",
-    "kkkkkkkkkkkkkkkk",
-    "kbbbbbbbbbbbbbbk",
-    "kbBBBBBBBBBBBBbk",
-    "kbBBBBWBBBBBBBbk",
-    "kbBBBBWWBBBBBBbk",
-    "kbBBBBWWWBBBBBbk",
-    "kbBBBBWWWWBBBBbk",
-    "kbBBBBWWWBBBBBbk",
-    "kbBBBBWWBBBBBBbk",
-    "kbBBBBWBBBBBBBbk",
-    "kbbbbbbbbbbbbbbk",
-    "kkkkkkkkkkkkkkkk",
-    ".....kkkkkk.....",
-    "...kkkkkkkkkk...",
-    "................",
+#include "platform/win32/program_icon.inc"
 };
 
 constexpr bool Square(const Art& art) {
