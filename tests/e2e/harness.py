@@ -163,9 +163,13 @@ class WineEnv:
     why: str = ""             # why this build and loader were chosen
     _counter: int = field(default=0, repr=False)
 
+    saver_snapshot: Path | None = None
+
     @property
     def saver_exe(self) -> Path:
-        return self.build_dir / "vidsaver.scr"
+        """The session's own copy of the built program, taken at the start:
+        other developers rebuild the build tree while the suite runs."""
+        return self.saver_snapshot or self.build_dir / "vidsaver.scr"
 
     def describe(self) -> str:
         loader = Path(self.wine).name
@@ -294,6 +298,21 @@ class WineEnv:
             pass
 
 
+def snapshot(src: Path, dest: Path) -> Path:
+    """Copies a file that a build may be rewriting; retries until it stood
+    still during the copy."""
+    dest.parent.mkdir(parents=True, exist_ok=True)
+
+    def copied():
+        before = src.stat()
+        shutil.copyfile(src, dest)
+        after = src.stat()
+        return (before.st_mtime_ns, before.st_size) == (after.st_mtime_ns, after.st_size)
+
+    poll(copied, what=f"{src} to stand still for a copy")
+    return dest
+
+
 def create_wine_env(workdir: Path) -> tuple[WineEnv, Xvfb | None]:
     """Chooses the build and loader, starts Xvfb when needed and makes the
     prefix. The caller owns the returned objects and must shut them down."""
@@ -331,6 +350,7 @@ def create_wine_env(workdir: Path) -> tuple[WineEnv, Xvfb | None]:
                    why=("chosen by VIDSAVER_E2E_BITS" if forced in ("32", "64")
                         else "32-bit Wine runs" if ok32
                         else f"32-bit Wine cannot run: {why.splitlines()[-1] if why else '?'}"))
+    wenv.saver_snapshot = snapshot(saver, workdir / "program" / saver.name)
     try:
         # wineboot always goes through the 64-bit loader: it builds a 64-bit
         # prefix, which also serves 32-bit programs through syswow64.
