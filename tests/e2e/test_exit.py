@@ -84,8 +84,7 @@ class Registry:
         self.undo: list[list[str]] = []
 
     def reg(self, *args: str):
-        res = self.wenv.run(["reg", *args])
-        return res
+        return self.wenv.run(["reg", *args])
 
     def must(self, *args: str) -> None:
         res = self.reg(*args)
@@ -102,10 +101,13 @@ class Registry:
     def set_password_setting(self, value: int | None) -> None:
         """value None removes it for the test."""
         before = self.reg("query", DESKTOP_KEY, "/v", PASSWORD_VALUE)
-        if before.returncode == 0:
+        existed = before.returncode == 0
+        if value is None and not existed:
+            return
+        if existed:
             # "    ScreenSaveUsePassword    REG_DWORD    0x1"
-            line = next(l for l in before.stdout.splitlines() if PASSWORD_VALUE in l)
-            kind, data = line.split()[1], line.split()[2] if len(line.split()) > 2 else ""
+            fields = next(l for l in before.stdout.splitlines() if PASSWORD_VALUE in l).split()
+            kind, data = fields[1], (fields[2] if len(fields) > 2 else "")
             if kind == "REG_DWORD":
                 data = str(int(data, 16))
             self.undo.append(["add", DESKTOP_KEY, "/v", PASSWORD_VALUE, "/t", kind,
@@ -113,15 +115,19 @@ class Registry:
         else:
             self.undo.append(["delete", DESKTOP_KEY, "/v", PASSWORD_VALUE, "/f"])
         if value is None:
-            if before.returncode == 0:
-                self.must("delete", DESKTOP_KEY, "/v", PASSWORD_VALUE, "/f")
+            self.must("delete", DESKTOP_KEY, "/v", PASSWORD_VALUE, "/f")
         else:
             self.must("add", DESKTOP_KEY, "/v", PASSWORD_VALUE, "/t", "REG_DWORD",
                       "/d", str(value), "/f")
 
     def restore(self) -> None:
+        failed = []
         while self.undo:
-            self.reg(*self.undo.pop())
+            args = self.undo.pop()
+            if self.reg(*args).returncode != 0:
+                failed.append(args)
+        if failed:
+            raise HarnessError(f"registry changes not undone: {failed}")
 
 
 @pytest.fixture

@@ -149,9 +149,8 @@ def test_mpeg1_plays(make_saver, media):
     clip = media.mpeg1("yellow", seconds=4.0)
     saver = make_saver(ini=saver_ini([clip], picdis=3)).start("/S")
     # The panel is black without a picture; the picture is yellow.
-    img, _ = wait_screen(saver, lambda img: panel_colour(img) == "yellow",
-                         "an MPEG-1 picture in the panel", "mpeg1.png")
-    assert saver.running()
+    wait_screen(saver, lambda img: panel_colour(img) == "yellow",
+                "an MPEG-1 picture in the panel", "mpeg1.png")
 
 
 # --------------------------------------------------------------------------
@@ -174,7 +173,6 @@ def _skipped(wine_env, saver):
     while time.monotonic() < end:
         assert error_boxes(wine_env) == 0
         assert saver.running()
-    assert panel_colour(saver.screenshot()) in ("red", "black")
 
 
 def _plays(colour):
