@@ -587,7 +587,8 @@ void Win32Form::CreateWindowAndControls() {
                                   previous->ParentControl() == c->ParentControl();
         c->CreateHandle(id, !continuesRun);
         if (c->Hwnd()) byHwnd_[c->Hwnd()] = c;
-        if (c->Desc().Default && IsPushButton(c->Kind())) defaultId_ = id;
+        if (c->Desc().Default && IsPushButton(c->Kind()))
+            ::SendMessageA(hwnd_, DM_SETDEFID, static_cast<WPARAM>(id), 0);
         ++id;
         previous = c;
     }
