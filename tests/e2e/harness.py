@@ -173,7 +173,7 @@ class WineEnv:
 
     def describe(self) -> str:
         loader = Path(self.wine).name
-        return (f"{self.bits}-bit build {self.saver_exe} with {loader} in a 64-bit "
+        return (f"{self.bits}-bit build {self.build_dir / 'vidsaver.scr'} with {loader} in a 64-bit "
                 f"prefix, system directory {self.system_dir.name}, display "
                 f"{self.display}{' (own Xvfb)' if self.own_xvfb else ''}"
                 + (f"; {self.why}" if self.why else ""))
