@@ -80,10 +80,19 @@ plat::WriteResult Win32Platform::ReplaceFile(const std::string& path, const std:
     const bool written = WriteAll(file, bytes);
     if (!written) error = ::GetLastError();
     ::CloseHandle(file);
-    if (written &&
-        ::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return plat::WriteResult::Ok;
-    if (written) error = ::GetLastError();
+    if (written) {
+        if (::MoveFileExA(temp.c_str(), path.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return plat::WriteResult::Ok;
+        error = ::GetLastError();
+        // Windows 95 and 98 have no MoveFileEx: remove the old file, then rename.
+        if (error == ERROR_CALL_NOT_IMPLEMENTED) {
+            if ((::DeleteFileA(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND) &&
+                ::MoveFileA(temp.c_str(), path.c_str()))
+                return plat::WriteResult::Ok;
+            error = ::GetLastError();
+        }
+    }
     ::DeleteFileA(temp.c_str());
     return Refused(error) ? plat::WriteResult::Protected : plat::WriteResult::Failed;
 }

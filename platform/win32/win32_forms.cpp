@@ -61,7 +61,7 @@ Win32Control::Win32Control(Win32Form& form, const plat::ControlDesc& desc)
     position_ = Clamp(position_);
 }
 
-// The form destroys the windows first; only the picture-less state remains.
+// The form destroys the windows before the controls.
 Win32Control::~Win32Control() = default;
 
 int Win32Control::Depth() const {
@@ -564,7 +564,12 @@ void Win32Form::CreateWindowAndControls() {
         const std::string& parent = c->Desc().Parent;
         if (parent.empty()) continue;
         auto it = byName_.find(parent);
-        if (it == byName_.end() || it->second == c.get()) continue;  // unknown: on the form
+        if (it == byName_.end()) continue;  // unknown: on the form
+        // A control never contains itself, however the names loop.
+        bool loops = false;
+        for (const Win32Control* p = it->second; p && !loops; p = p->ParentControl())
+            loops = p == c.get();
+        if (loops) continue;
         c->SetParentControl(it->second);
         it->second->Children().push_back(c.get());
     }
