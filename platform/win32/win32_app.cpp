@@ -110,10 +110,12 @@ plat::Form& Win32Platform::CreateForm(const plat::FormDesc& desc,
 void Win32Platform::Run() {
     if (terminated_) return;
     if (showMainForm_ && !forms_.empty() && !forms_.front()->Shown()) forms_.front()->Show();
+    // Until the quit message: what was queued before it still passes the
+    // hook and reaches its window, as in the framework's loop.
     MSG msg;
-    while (!terminated_) {
+    while (true) {
         const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) break;  // WM_QUIT, or no queue left
+        if (got == 0 || got == -1) break;
         ProcessMessage(msg);
     }
 }
