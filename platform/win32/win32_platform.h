@@ -233,7 +233,6 @@ public:
     HWND Hwnd() const { return hwnd_; }
     const plat::FormDesc& Desc() const { return desc_; }
     bool IsDialogLike() const { return desc_.Border == plat::BorderStyle::Single; }
-    Win32Platform& Platform() { return platform_; }
     Win32Control* ControlFor(HWND child) const;
     HFONT FormFont() const { return FontFor(desc_.Font); }
     // Radio buttons with the same parent form one group.
@@ -283,7 +282,7 @@ private:
     HWND hwnd_ = nullptr;
     std::string caption_;
     plat::Color colour_;
-    bool keyPreview_ = false;
+    bool keyPreview_ = false;  // kept only: the saver filters input in its hook
     bool shown_ = false;
     bool closed_ = false;
     int defaultId_ = 0;
