@@ -53,7 +53,13 @@ void Win32MediaPlayer::Open() {
         flags |= MCI_OPEN_ELEMENT;
     }
     const MCIERROR err = Send(0, MCI_OPEN, flags, &open);
-    if (err) Raise(err);
+    if (err) {
+        // The last picture of the closed file would stay on the panel until
+        // something repainted it: clear it now, a failed file shows nothing.
+        if (display_ && display_->Handle())
+            ::InvalidateRect(reinterpret_cast<HWND>(display_->Handle()), nullptr, TRUE);
+        Raise(err);
+    }
     device_ = open.wDeviceID;
     AttachDisplay();
 }

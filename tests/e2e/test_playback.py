@@ -113,8 +113,12 @@ def test_video_that_fails_at_a_change_shows_one_error_and_freezes(make_saver, wi
     assert saver.running()
     assert error_box_has_text(wine_env)
 
-    # Frozen: no tick runs, so neither the background nor the panel changes
-    # (the panel keeps whatever the closed video left on it).
+    # The failed file shows no picture: the panel (384..640 x 288..480 in the
+    # small mode) turns black where the box does not cover it.
+    poll(lambda: saver.screenshot().getpixel((400, 300))[:3] == (0, 0, 0),
+         what="the panel cleared of the last picture")
+
+    # Frozen: no tick runs, so neither the background nor the panel changes.
     first = saver.screenshot()
     save_screenshot(first, "error-frozen.png")
     end = time.monotonic() + 3.0  # fifteen ticks, had the timer kept running
