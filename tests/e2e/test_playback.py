@@ -213,3 +213,20 @@ def test_bad_input_after_a_good_clip(make_saver, wine_env, media, make_input, ex
     assert saver.running()
     saver.key("space")
     assert saver.wait_exit() == 0
+
+
+def test_file_deleted_before_its_turn_takes_the_error_path(make_saver, wine_env, media,
+                                                           tmp_path):
+    # Existence is tested only at start: a file removed while the saver runs
+    # is found missing when its turn comes and it fails to open.
+    red = media.solid("red", seconds=4.0)
+    victim = tmp_path / "victim.avi"
+    victim.write_bytes(media.solid("blue").read_bytes())
+    saver = make_saver(ini=saver_ini([red, victim], picdis=3)).start("/S")
+    wait_colour(saver, "red", "deleted-before-turn.png")
+    victim.unlink()
+
+    _kept_and_refused(wine_env, saver)
+    assert saver.running()
+    saver.key("space")
+    assert saver.wait_exit() == 0
