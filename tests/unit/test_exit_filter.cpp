@@ -123,6 +123,7 @@ TEST_P(PasswordTest, EndsOnlyWhenThePasswordIsOffOrAccepted) {
     EXPECT_EQ(sim.LoadedNow, 0) << "the checker is released";
     EXPECT_FALSE(saver->ExitPending);
     EXPECT_EQ(sim.RegistryCloses, c.keyExists ? 1 : 0);
+    EXPECT_EQ(sim.RegistryKeys.count(kDesktop), c.keyExists ? 1u : 0u) << "the key is never created";
 }
 
 INSTANTIATE_TEST_SUITE_P(
