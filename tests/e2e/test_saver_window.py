@@ -142,13 +142,20 @@ def test_nothing_to_play_screen(make_saver):
     assert cols[0] < LABEL_BOX[0] + 20
 
 
+def screensaver_running(wine_env) -> bool:
+    """The system's screensaver-running flag, as another program sees it."""
+    return wine_env.run_tool("screensaver_running").returncode == 0
+
+
 def test_key_press_ends_saver(make_saver, wine_env):
     saver = make_saver(ini=NO_VIDEOS_INI).start("/S")
     wait_nothing_to_play(saver, "before-key.png")
+    assert screensaver_running(wine_env), "the running flag is set while the saver shows"
 
     saver.key("space", focus=SAVER_CAPTION)
     assert saver.wait_exit() == 0
     assert not wine_env.find_window(SAVER_CLASS)
+    assert not screensaver_running(wine_env), "the running flag is cleared on the way out"
 
 
 def test_lone_key_release_ends_saver(make_saver, wine_env):
