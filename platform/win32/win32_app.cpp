@@ -132,7 +132,19 @@ void Win32Platform::ProcessMessage(MSG& msg) {
     }
     // Enter presses the default button and Tab moves the focus; Escape comes
     // back as IDCANCEL, which the form ignores.
-    if (dialog && ::IsDialogMessageA(dialog->Hwnd(), &msg)) {
+    if (dialog && msg.message == WM_KEYDOWN) {
+        bool moved = false;
+        const WPARAM key = msg.wParam;
+        Guarded([&] { moved = dialog->MoveAmongRadios(key); });
+        if (moved) return;
+    }
+    // The dialog manager runs the message filter on what it is given; the
+    // hook has seen this message already, so the filter lets it pass once.
+    lastHooked_ = msg;
+    haveLastHooked_ = dialog != nullptr;
+    const bool dialogMessage = dialog && ::IsDialogMessageA(dialog->Hwnd(), &msg);
+    haveLastHooked_ = false;
+    if (dialogMessage) {
         if (msg.message == WM_KEYDOWN) {
             const WPARAM key = msg.wParam;
             Guarded([dialog, key] { dialog->AfterDialogKey(key); });
@@ -147,8 +159,6 @@ bool Win32Platform::CallHook(MSG& msg) {
     // A copy: the hook may replace itself while it runs.
     plat::MessageHook hook = hook_;
     if (!hook) return false;
-    lastHooked_ = msg;
-    haveLastHooked_ = true;
     plat::Message m;
     m.Window = reinterpret_cast<plat::WindowHandle>(msg.hwnd);
     m.Id = msg.message;

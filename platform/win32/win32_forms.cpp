@@ -635,24 +635,39 @@ void Win32Form::Show() {
 }
 
 void Win32Form::FocusFirstControl() {
-    // A group of choices with none chosen is still reachable by Tab through
-    // its first choice.
-    std::map<const Win32Control*, bool> chosen;
-    for (const auto& c : controls_)
-        if (c->Kind() == plat::ControlKind::RadioButton && c->Checked()) chosen[c->ParentControl()] = true;
-    std::map<const Win32Control*, bool> given;
-    for (const auto& c : controls_) {
-        if (c->Kind() != plat::ControlKind::RadioButton || c->Desc().TabOrder < 0 || !c->Hwnd()) continue;
-        const Win32Control* group = c->ParentControl();
-        if (chosen[group] || given[group]) continue;
-        given[group] = true;
-        ::SetWindowLongA(c->Hwnd(), GWL_STYLE, ::GetWindowLongA(c->Hwnd(), GWL_STYLE) | WS_TABSTOP);
-    }
+    // Only a chosen radio button is a tab stop: a group with nothing chosen
+    // is passed over, so focusing can never choose for the user.
     if (HWND first = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE))
         ::SetFocus(first);
     else
         ::SetFocus(hwnd_);
     FixDefaultButton();
+}
+
+bool Win32Form::MoveAmongRadios(WPARAM key) {
+    if (key != VK_UP && key != VK_DOWN && key != VK_LEFT && key != VK_RIGHT) return false;
+    Win32Control* focused = ControlFor(::GetFocus());
+    if (!focused || focused->Kind() != plat::ControlKind::RadioButton) return false;
+    // The choices of one parent form one group, in tab order, even where
+    // other controls stand between them in that order.
+    std::vector<Win32Control*> group;
+    for (const auto& c : controls_)
+        if (c->Kind() == plat::ControlKind::RadioButton && c->ParentControl() == focused->ParentControl() &&
+            c->Desc().TabOrder >= 0 && c->Hwnd() && c->ShownOnScreen())
+            group.push_back(c.get());
+    std::stable_sort(group.begin(), group.end(), [](const Win32Control* a, const Win32Control* b) {
+        return a->Desc().TabOrder < b->Desc().TabOrder;
+    });
+    auto it = std::find(group.begin(), group.end(), focused);
+    if (it == group.end() || group.size() < 2) return true;
+    const std::size_t n = group.size();
+    std::size_t index = static_cast<std::size_t>(it - group.begin());
+    index = (key == VK_UP || key == VK_LEFT) ? (index + n - 1) % n : (index + 1) % n;
+    Win32Control* next = group[index];
+    ::SetFocus(next->Hwnd());
+    next->HandleCommand(BN_CLICKED);
+    FixDefaultButton();
+    return true;
 }
 
 void Win32Form::AfterDialogKey(WPARAM key) {

@@ -241,6 +241,8 @@ public:
     // focus to a radio button chooses it, and off the push buttons the
     // default button shows as the default again.
     void AfterDialogKey(WPARAM key);
+    // Arrow keys on a radio button move to the next choice of its group.
+    bool MoveAmongRadios(WPARAM key);
     void FixDefaultButton();
 
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);

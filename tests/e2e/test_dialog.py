@@ -369,6 +369,24 @@ def test_missing_file_box_then_conversion_error_until_both_bars_move(make_saver)
         saver.ini_path.unlink(missing_ok=True)
 
 
+def test_arrow_keys_move_through_every_display_choice(make_saver):
+    # The first tab stop is the chosen "Small"; the bars stand between it and
+    # "Customize..." in the tab order, yet the arrows go on through the group.
+    dialog = open_dialog(make_saver, INI.replace(b"Picdis=4", b"Picdis=3"))
+    saver = dialog.saver
+    assert dialog.checked() == {"Small", "Randomly"}
+    saver.key("Down")
+    poll(lambda: "Customize Video Window Below" in dialog.checked(),
+         what=f"Down to choose the next display mode (chosen: {dialog.checked()})")
+    saver.key("Down")
+    poll(lambda: "Default Video Size (Clearest Image)" in dialog.checked(),
+         what=f"Down to choose the default size (chosen: {dialog.checked()})")
+    assert dialog.checked() == {"Default Video Size (Clearest Image)", "Randomly"}
+    saver.key("Return")
+    assert saver.wait_exit() == 0
+    assert saver.ini_path.read_bytes() == INI.replace(b"Picdis=4", b"Picdis=5")
+
+
 def test_second_dialog_opens_and_each_saves_on_its_own(make_saver, wine_env):
     first = open_dialog(make_saver)
     second = make_saver(ini=INI).start("/C")
