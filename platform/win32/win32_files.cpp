@@ -53,9 +53,22 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 
 plat::WriteResult Win32Platform::ReplaceFile(const std::string& path, const std::string& bytes) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return plat::WriteResult::Protected;
+    if (exists) {
+        // The file's own protection (its access list on NT) decides, not the
+        // folder's: a file the user may not write is never replaced.
+        HANDLE probe = ::CreateFileA(path.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) {
+            const DWORD error = ::GetLastError();
+            if (Refused(error)) return plat::WriteResult::Protected;
+        } else {
+            ::CloseHandle(probe);
+        }
+    }
 
     // The new contents go to a temporary file next to the target, which then
     // takes the target's place in one step.
@@ -81,6 +94,16 @@ plat::WriteResult Win32Platform::ReplaceFile(const std::string& path, const std:
     if (!written) error = ::GetLastError();
     ::CloseHandle(file);
     if (written) {
+        // ReplaceFile keeps the old file's attributes and access list; it is
+        // looked up at run time since Windows 95 and 98 do not have it.
+        using ReplaceFileFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
+        static const auto replaceFile = reinterpret_cast<ReplaceFileFn>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "ReplaceFileA")));
+        if (exists && replaceFile &&
+            replaceFile(path.c_str(), temp.c_str(), nullptr,
+                        REPLACEFILE_WRITE_THROUGH | REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                        nullptr))
+            return plat::WriteResult::Ok;
         if (::MoveFileExA(temp.c_str(), path.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return plat::WriteResult::Ok;
