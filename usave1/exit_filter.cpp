@@ -6,6 +6,19 @@ namespace usave1 {
 
 namespace {
 
+// Runs an undo step when it goes out of scope, also when an error passes.
+template <typename F>
+class Undo {
+public:
+    explicit Undo(F f) : f_(f) {}
+    ~Undo() { f_(); }
+    Undo(const Undo&) = delete;
+    Undo& operator=(const Undo&) = delete;
+
+private:
+    F f_;
+};
+
 bool IsEndingMessage(std::uint32_t id) {
     switch (id) {
         case plat::WM_KEYDOWN:
@@ -55,6 +68,8 @@ void TForm1::CheckPasswordAndShutdown() {
         ShutdownSaver();
         return;
     }
+    Undo closeKey([&] { registry->CloseKey(); });
+
     bool passwordOn = false;
     if (registry->ValueExists("ScreenSaveUsePassword")) {
         try {
@@ -67,28 +82,28 @@ void TForm1::CheckPasswordAndShutdown() {
     }
     if (!passwordOn) {
         ShutdownSaver();
-        registry->CloseKey();
         return;
     }
 
     platform_.ShowCursor(true);
+    Undo hideCursor([&] { platform_.ShowCursor(false); });
     const std::string checker = plat::SystemFilePath(platform_, "PASSWORD.CPL");
     const plat::LibraryHandle lib = platform_.LoadLibraryA(checker.c_str());
     if (!lib) {
         ShutdownSaver();  // no checker: end without a check
-    } else {
-        const plat::ProcAddress verify = platform_.GetProcAddress(lib, "VerifyScreenSavePwd");
-        if (!verify) {
-            // A checker that cannot check is treated like a missing one;
-            // otherwise nothing could ever end the saver.
-            ShutdownSaver();
-        } else if ((platform_.CallVerifyScreenSavePwd(verify, Form1->Handle()) & 0xFF) != 0) {
-            ShutdownSaver();
-        }
-        platform_.FreeLibrary(lib);
+        return;
     }
-    platform_.ShowCursor(false);
-    registry->CloseKey();
+    Undo release([&] { platform_.FreeLibrary(lib); });
+    const plat::ProcAddress verify = platform_.GetProcAddress(lib, "VerifyScreenSavePwd");
+    if (!verify) {
+        // A checker that cannot check is treated like a missing one;
+        // otherwise nothing could ever end the saver.
+        ShutdownSaver();
+    } else if ((platform_.CallVerifyScreenSavePwd(verify, Form1->Handle()) & 0xFF) != 0) {
+        ShutdownSaver();
+    }
+    // Undone in reverse: the library is released, the cursor hidden again,
+    // then the key closed.
 }
 
 }  // namespace usave1

@@ -91,7 +91,13 @@ void SimPlatform::Pump(std::uint32_t messageId) {
     msg.Id = messageId;
     msg.Window = MainForm() ? MainForm()->Handle() : 0;
     bool handled = false;
-    if (hook_) hook_(msg, handled);
+    if (!hook_) return;
+    // An error that escapes the hook reaches the framework's error box.
+    try {
+        hook_(msg, handled);
+    } catch (const std::exception& e) {
+        MessageDlg(e.what(), "Error", plat::MsgDlgType::mtError);
+    }
 }
 
 void SimPlatform::Deliver(std::uint32_t messageId) { Pump(messageId); }
@@ -440,6 +446,7 @@ void SimPlayer::Play() {
 void SimPlayer::Stop() {
     if (!open_) throw plat::EMCIDeviceError("The specified device is not open or is not recognized by MCI.");
     ++Stops;
+    if (script_.StopFails) throw plat::EMCIDeviceError("The device refused to stop.");
     playing_ = false;
     platform_.Log.push_back("Stop " + fileName_);
 }

@@ -25,6 +25,7 @@ struct MediaScript {
     int Width = 320, Height = 240;  // the picture's own size
     int DurationMs = 1000;
     bool Starts = true;             // false: Play leaves it stopped
+    bool StopFails = false;         // Stop raises, as a refusing device does
 };
 
 struct MessageBoxRecord {

@@ -142,6 +142,20 @@ INSTANTIATE_TEST_SUITE_P(
         PasswordCase{"UnreadableValueAsksForThePassword", true, true, false, 0, true, true, 0, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ExitFilterTest, ErrorDuringShutdownStillUndoesTheCheck) {
+    Win98(1, 1);
+    sim.Media["C:\\v\\a.avi"].StopFails = true;
+    Start();
+    const int cursorBefore = sim.CursorCount;
+    sim.Deliver(plat::WM_KEYDOWN);
+    ASSERT_EQ(sim.MessageBoxes.size(), 1u);
+    EXPECT_EQ(sim.MessageBoxes[0].Text, "The device refused to stop.");
+    EXPECT_EQ(sim.LoadedNow, 0) << "the checker is released";
+    EXPECT_EQ(sim.CursorCount, cursorBefore) << "the cursor is hidden again";
+    EXPECT_EQ(sim.RegistryCloses, 1);
+    EXPECT_FALSE(saver->ExitPending);
+}
+
 TEST_F(ExitFilterTest, RefusedPasswordThenKeyReleaseStartsANewCheck) {
     Win98(1, 0);
     Start();
