@@ -8,6 +8,13 @@ namespace usave1 {
 
 TForm1::TForm1(plat::Platform& platform) : platform_(platform) {}
 
+TForm1::~TForm1() {
+    if (!Form1) return;
+    platform_.SetMessageHook(nullptr);
+    Timer1->SetEnabled(false);
+    Timer1->SetOnTimer(nullptr);
+}
+
 plat::Form& TForm1::Create() {
     return platform_.CreateForm(forms::Form1Description(), [this](plat::Form& form) {
         Form1 = &form;

@@ -43,6 +43,10 @@ inline constexpr plat::Color clYellow = 0x00FFFF;
 class TForm1 {
 public:
     explicit TForm1(plat::Platform& platform);
+    // Unhooks the window's handlers: the platform may outlive this object.
+    ~TForm1();
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
 
     // Creates the window through the application object; its creation
     // handler FormCreate runs inside.

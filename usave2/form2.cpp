@@ -27,6 +27,14 @@ std::string NoViewerMessage(const std::string& site) {
 
 TForm2::TForm2(plat::Platform& platform) : platform_(platform) {}
 
+TForm2::~TForm2() {
+    if (!Form2) return;
+    CmdClose->SetOnClick(nullptr);
+    Cmdwebsite->SetOnClick(nullptr);
+    ScrollBar1->SetOnScroll(nullptr);
+    ScrollBar2->SetOnScroll(nullptr);
+}
+
 plat::Form& TForm2::Create() {
     return platform_.CreateForm(forms::Form2Description(), [this](plat::Form& form) {
         Form2 = &form;

@@ -17,6 +17,10 @@ std::string NoViewerMessage(const std::string& site);
 class TForm2 {
 public:
     explicit TForm2(plat::Platform& platform);
+    // Unhooks the dialog's handlers: the platform may outlive this object.
+    ~TForm2();
+    TForm2(const TForm2&) = delete;
+    TForm2& operator=(const TForm2&) = delete;
 
     // Creates the dialog through the application object; FormCreate runs inside.
     plat::Form& Create();
