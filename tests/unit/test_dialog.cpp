@@ -587,22 +587,4 @@ TEST_F(DialogTest, LongSiteGoesToTheShellWhole) {
     EXPECT_NE(sim.MessageBoxes[0].Text.find(site), std::string::npos);
 }
 
-// --- Keys ------------------------------------------------------------------
-
-TEST_F(DialogTest, EnterPressesOkAndEscapeHasNoButton) {
-    Ini("[Options]\r\n");
-    Open();
-    const plat::FormDesc& d = Form().FormDescription;
-    std::vector<std::string> defaults, cancels;
-    for (const plat::ControlDesc& c : d.Controls) {
-        if (c.Default) defaults.push_back(c.Name);
-        if (c.Cancel) cancels.push_back(c.Name);
-    }
-    EXPECT_EQ(defaults, std::vector<std::string>{"CmdClose"});
-    EXPECT_TRUE(cancels.empty());
-    EXPECT_EQ(C("CmdClose").Caption(), "OK");
-    EXPECT_TRUE(C("CmdClose").Desc.OkKind);
-    EXPECT_FALSE(d.BorderIcons) << "no close button either";
-}
-
 }  // namespace

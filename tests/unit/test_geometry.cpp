@@ -20,7 +20,7 @@ struct GeometryCase {
 
 class GeometryTest : public ::testing::TestWithParam<GeometryCase>, public SaverFixture {};
 
-TEST_P(GeometryTest, PanelAndPictureStandWhereTheWorkedExamplesPutThem) {
+TEST_P(GeometryTest, PanelGeometryPerDisplayMode) {
     const GeometryCase& c = GetParam();
     sim.ScreenW = c.screenW;
     sim.ScreenH = c.screenH;
@@ -44,7 +44,7 @@ TEST_P(GeometryTest, PanelAndPictureStandWhereTheWorkedExamplesPutThem) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    WorkedExamples, GeometryTest,
+    DisplayModes, GeometryTest,
     ::testing::Values(
         GeometryCase{"Large", 1024, 768, 1, 0, 0, true, 320, 240, 0, 0, 1024, 768, {0, 0, 1024, 768}},
         GeometryCase{"Medium", 1024, 768, 2, 0, 0, true, 320, 240, 256, 192, 512, 384, {0, 0, 512, 384}},

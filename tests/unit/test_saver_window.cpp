@@ -68,7 +68,7 @@ TEST_F(SaverWindowTest, NothingToPlayShowsTheMessageWithoutABox) {
     EXPECT_EQ(Timer().Ticks, 0);
 }
 
-TEST_F(SaverWindowTest, WindowIsTheRecognisableFullScreenTopmostSaver) {
+TEST_F(SaverWindowTest, WindowCanBeFoundByClassAndCaption) {
     Ini("[Options]\r\n");
     Start();
     const plat::FormDesc& d = Window().FormDescription;

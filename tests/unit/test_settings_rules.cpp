@@ -95,7 +95,7 @@ void PrintTo(const OptionsCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadOptionsTest : public ::testing::TestWithParam<OptionsCase> {};
 
-TEST_P(ReadOptionsTest, SaverAndDialogReadTheirTables) {
+TEST_P(ReadOptionsTest, ReadersApplyTheirDefaultsAndRanges) {
     const OptionsCase& c = GetParam();
     sim::SimPlatform sim;
     if (c.options) sim.Files[kIni] = std::string("[Options]\r\n") + c.options;
