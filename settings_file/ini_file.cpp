@@ -382,7 +382,10 @@ std::string SetValue(const std::string& text, const std::string& section,
         // After the section's last line (before any blank lines that follow it).
         from = to = f.insertAt;
         if (f.insertNeedsBreak) insert = br;
-        insert.append(ToUnits(t, keyName)).append(u"=").append(newValue).append(br);
+        insert.append(ToUnits(t, keyName)).append(u"=").append(newValue);
+        // A lone CR just before a LF would join it into one break and take
+        // the blank line that LF ends; CR LF keeps that line.
+        insert.append(br == u"\r" && to < t.size() && t[to] == '\n' ? u"\r\n" : br);
     } else {
         from = to = t.size();
         if (t.size() > 0 && t[t.size() - 1] != '\n' && t[t.size() - 1] != '\r') insert = br;

@@ -236,7 +236,10 @@ INSTANTIATE_TEST_SUITE_P(
         SetCase{"UnnamedSectionAtTheStart", "[Options]\r\n", "", "K", "v",
                 "K=v\r\n[Options]\r\n"},
         SetCase{"BlanksInsideBracketsSameSection", "[ Options ]\r\nSound=0\r\n", "Options",
-                "Color", "1", "[ Options ]\r\nSound=0\r\nColor=1\r\n"}),
+                "Color", "1", "[ Options ]\r\nSound=0\r\nColor=1\r\n"},
+        // The file's CR breaks would join the LF of the blank line below.
+        SetCase{"CrFileKeepsBlankLfLineBelow", "[Options]\rSound=1\n\n[Link]\r", "Options",
+                "Color", "4", "[Options]\rSound=1\nColor=4\r\n\n[Link]\r"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
