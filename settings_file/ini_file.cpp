@@ -86,6 +86,10 @@ struct Text {
 // Decodes one UTF-8 sequence at bytes[i]. A broken sequence gives one
 // U+FFFD for the bytes up to where it is found broken, as the system's
 // converter does: "\xE2\x82" then a CR is one U+FFFD, "\xE0\x80\x80" two.
+// A sequence cut off by the end of the file is broken at the end, after the
+// continuation bytes it has. (Wine's converter takes the next bytes whatever
+// they are, so a line written behind such a sequence would change how the
+// last line reads: "K=x\xE2=" would read "x?" before and "x?=" after.)
 char32_t DecodeUtf8(std::string_view b, std::size_t& i) {
     constexpr char32_t kBad = 0xFFFD;
     const unsigned char lead = static_cast<unsigned char>(b[i++]);
@@ -104,11 +108,8 @@ char32_t DecodeUtf8(std::string_view b, std::size_t& i) {
     } else {
         return kBad;
     }
-    if (i + more > b.size()) {  // cut off by the end of the file
-        i = b.size();
-        return kBad;
-    }
     for (int left = more - 1; left >= 0; --left) {
+        if (i >= b.size()) return kBad;  // cut off by the end of the file
         const unsigned char ch = static_cast<unsigned char>(b[i]) ^ 0x80;
         if (ch >= 0x40) return kBad;
         cp = (cp << 6) | ch;

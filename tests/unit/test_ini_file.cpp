@@ -266,7 +266,10 @@ INSTANTIATE_TEST_SUITE_P(
         SetCase{"Utf16LittleEndianNewKey", B("\xFF\xFE[\0L\0]\0\n\0"), "L", "K", "\x80",
                 B("\xFF\xFE[\0L\0]\0\n\0K\0=\0\xAC\x20\n\0")},
         SetCase{"Utf16BigEndianNewSection", B("\xFE\xFF\0[\0L\0]"), "O", "K", "1",
-                B("\xFE\xFF\0[\0L\0]\0\r\0\n\0[\0O\0]\0\r\0\n\0K\0=\0" "1\0\r\0\n")}),
+                B("\xFE\xFF\0[\0L\0]\0\r\0\n\0[\0O\0]\0\r\0\n\0K\0=\0" "1\0\r\0\n")},
+        // The LF after a sequence cut off by the end still ends the line.
+        SetCase{"Utf8BomCutOffBeforeLastBreak", "\xEF\xBB\xBF[L]\r\nK=x\xE2\n", "O", "S", "1",
+                "\xEF\xBB\xBF[L]\r\nK=x\xE2\n[O]\r\nS=1\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SetValueBytes, EveryByteOutsideTheWrittenLineStays) {
@@ -279,6 +282,16 @@ TEST(SetValueBytes, EveryByteOutsideTheWrittenLineStays) {
     EXPECT_EQ(out.substr(0, before.size() - 3), before.substr(0, before.size() - 3));
     EXPECT_EQ(out.substr(before.size() - 3, 3), "0\r\n");
     EXPECT_EQ(out.substr(before.size()), after);
+}
+
+// A UTF-8 sequence cut off by the end of the file: once a write adds lines
+// behind it, the bytes after its lead byte are no longer at the end.
+TEST(SetValueBytes, Utf8CutOffAtTheEndReadsTheSameAfterAWrite) {
+    for (const std::string ending : {"\xE2=", "\xF0\x90]", "\xF4=\x80"}) {
+        const std::string text = "\xEF\xBB\xBF[L]\r\nK=x" + ending;
+        const std::string out = SetValue(text, "Options", "Sound", "1");
+        EXPECT_EQ(GetValue(out, "L", "K"), GetValue(text, "L", "K")) << ending;
+    }
 }
 
 TEST(SetValueLongLines, ReplacesAValueOf100000Characters) {
