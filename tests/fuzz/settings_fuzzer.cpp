@@ -11,6 +11,10 @@
 //      or any other key that the saver and the dialog read reads differently.
 // It saves twice: the values the dialog read (then once more, which must
 // change nothing), and values taken from the input's bytes.
+//
+// Files with a byte-order mark are checked like the others: the engine
+// writes only the text it adds in the file's encoding and copies every
+// other byte, so their lines are compared unit by unit.
 
 #include <cstddef>
 #include <cstdint>
@@ -102,8 +106,9 @@ void CheckReads(const Reads& r) {
 // --- The file's lines, by the engine's layout rules ----------------------------
 
 // The text as units: bytes for single-byte and UTF-8 files, 16-bit units
-// for UTF-16. Every byte of a UTF-8 sequence is 0x80 or above, so the ASCII
-// that makes lines, brackets, names and "=" is the same in bytes as in
+// for UTF-16. The UTF-8 decoder takes no byte below 0x80 into a sequence,
+// broken or cut off, and no sequence decodes to ASCII, so the ASCII that
+// makes lines, brackets, names and "=" is the same in bytes as in
 // characters. The byte-order mark and a last odd byte of a UTF-16 file are
 // no units and kept aside.
 struct Units {
@@ -217,7 +222,12 @@ Parsed Parse(std::u16string_view content) {
 
 // Where a write of Options/key goes: the key's line (the first entry of
 // that name in the first Options section), else after the last non-blank
-// line of that section, else a new section at the end of the file.
+// line of that section, else a new section at the end of the file. These
+// are the reader's rules too: a later Options section is never read, and a
+// first "Sound" line without "=" hides a later "Sound=0" (it reads as
+// missing and is the line written). A name cut by a NUL ("Sou\0nd") is no
+// "Sound" line, and "Sound\0x" is one. The checks hold to the same rules,
+// so such files are checked in full, not skipped.
 struct Where {
     enum Op { Replace, Insert, AppendSection } op = AppendSection;
     std::size_t line = 0;  // Replace: the key's line; Insert: the line it follows
