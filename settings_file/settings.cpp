@@ -38,19 +38,31 @@ void LocateSettingsFile(plat::Platform& platform, std::string& WinDir, std::stri
     IniPath = WinDir + "\\" + name + ".ini";
 }
 
+namespace {
+
+// The two readers agree on these codes.
+std::int32_t ReadColorScheme(TIniFile& ini) {
+    const std::int32_t color = ini.ReadInteger(kOptions, kColor, -1);
+    return (color >= 1 && color <= 3) ? color : 4;
+}
+
+std::int32_t ReadPlayOrder(TIniFile& ini) {
+    return ini.ReadInteger(kOptions, kPicord, -1) == pmRandom ? pmRandom : pmListed;
+}
+
+}  // namespace
+
 SaverOptions ReadSaverOptions(TIniFile& ini) {
     SaverOptions o;
     o.SoundOn = ini.ReadBool(kOptions, kSound, true);
     o.RepeatSound = ini.ReadBool(kOptions, kRepeat, true);
 
-    std::int32_t color = ini.ReadInteger(kOptions, kColor, -1);
-    o.ColorScheme = (color >= 1 && color <= 3) ? color : 4;
+    o.ColorScheme = ReadColorScheme(ini);
 
     std::int32_t picdis = ini.ReadInteger(kOptions, kPicdis, -1);
     o.DisplayMode = (picdis >= dmLarge && picdis <= dmCustom) ? picdis : dmDefault;
 
-    std::int32_t picord = ini.ReadInteger(kOptions, kPicord, -1);
-    o.PlayOrder = picord == pmRandom ? pmRandom : pmListed;
+    o.PlayOrder = ReadPlayOrder(ini);
 
     o.CustomHeight = ini.ReadInteger(kOptions, kHeight, -1);
     o.CustomWidth = ini.ReadInteger(kOptions, kWidth, -1);
@@ -68,15 +80,13 @@ DialogOptions ReadDialogOptions(TIniFile& ini, int screenWidth, int screenHeight
     o.Sound = ini.ReadBool(kOptions, kSound, true);
     o.Repeat = ini.ReadBool(kOptions, kRepeat, true);
 
-    std::int32_t color = ini.ReadInteger(kOptions, kColor, -1);
-    o.Color = (color >= 1 && color <= 3) ? color : 4;
+    o.Color = ReadColorScheme(ini);
 
     // Unlike the saver, the dialog falls back to full screen.
     std::int32_t picdis = ini.ReadInteger(kOptions, kPicdis, -1);
     o.Picdis = (picdis >= dmMedium && picdis <= dmDefault) ? picdis : dmLarge;
 
-    std::int32_t picord = ini.ReadInteger(kOptions, kPicord, -1);
-    o.Picord = picord == pmRandom ? pmRandom : pmListed;
+    o.Picord = ReadPlayOrder(ini);
 
     o.Button = ini.ReadString(kLink, kButton, "");
     o.Site = ini.ReadString(kLink, kSite, "");

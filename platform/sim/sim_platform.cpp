@@ -184,7 +184,7 @@ std::uint32_t SimPlatform::GetSystemDirectoryA(char* buffer, std::uint32_t size)
 bool SimPlatform::GetVersionExA(plat::OSVersionInfoA& info) {
     VersionQuerySizes.push_back(info.dwOSVersionInfoSize);
     if (info.dwOSVersionInfoSize != sizeof(plat::OSVersionInfoA)) return false;
-    info.dwMajorVersion = PlatformId == plat::VER_PLATFORM_WIN32_NT ? 4 : 4;
+    info.dwMajorVersion = 4;  // NT 4.0 or Windows 98 (4.10)
     info.dwMinorVersion = PlatformId == plat::VER_PLATFORM_WIN32_NT ? 0 : 10;
     info.dwPlatformId = PlatformId;
     return true;

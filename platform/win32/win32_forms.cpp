@@ -670,12 +670,8 @@ bool Win32Form::MoveAmongRadios(WPARAM key) {
     return true;
 }
 
-void Win32Form::AfterDialogKey(WPARAM key) {
-    if (key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT) {
-        Win32Control* focused = ControlFor(::GetFocus());
-        if (focused && focused->Kind() == plat::ControlKind::RadioButton && !focused->Checked())
-            focused->HandleCommand(BN_CLICKED);
-    }
+void Win32Form::AfterDialogKey(WPARAM) {
+    // Arrow keys on radio buttons never get here: MoveAmongRadios takes them.
     FixDefaultButton();
 }
 
