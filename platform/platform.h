@@ -294,6 +294,8 @@ public:
                             MsgDlgType type) = 0;
     virtual int ScreenWidth() = 0;
     virtual int ScreenHeight() = 0;
+    // What separates the folders of a path on this system.
+    virtual char PathDelimiter() const { return '\\'; }
 
     // --- System services ---------------------------------------------------
     virtual WindowHandle FindWindowA(const char* className, const char* caption) = 0;

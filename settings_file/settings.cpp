@@ -30,12 +30,16 @@ void LocateSettingsFile(plat::Platform& platform, std::string& WinDir, std::stri
     WinDir = WindowsDirectory(platform);
 
     std::string name = platform.ExeName();
-    std::size_t sep = name.find_last_of("\\:");
+    // The program's folder ends at a backslash or a drive colon, and on a
+    // system with another delimiter at that one too.
+    std::string separators = "\\:";
+    if (platform.PathDelimiter() != '\\') separators += platform.PathDelimiter();
+    std::size_t sep = name.find_last_of(separators);
     if (sep != std::string::npos) name.erase(0, sep + 1);
     std::size_t dot = name.find('.');
     if (dot != std::string::npos) name.erase(dot);
 
-    IniPath = WinDir + "\\" + name + ".ini";
+    IniPath = WinDir + platform.PathDelimiter() + name + ".ini";
 }
 
 namespace {

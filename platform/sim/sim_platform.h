@@ -60,6 +60,7 @@ public:
     // --- Configuration, set by a test before the program runs -------------
     std::string CommandLine = "vidsaver.scr";  // split like the real one
     std::string ExePath = "C:\\Saver\\vidsaver.scr";
+    char Delimiter = '\\';  // '/' plays a system with POSIX paths
     std::string WindowsDir = "C:\\WINDOWS";
     bool WindowsDirFails = false;
     std::string SystemDir = "C:\\WINDOWS\\SYSTEM";
@@ -148,6 +149,7 @@ public:
                     plat::MsgDlgType type) override;
     int ScreenWidth() override;
     int ScreenHeight() override;
+    char PathDelimiter() const override { return Delimiter; }
 
     plat::WindowHandle FindWindowA(const char* className, const char* caption) override;
     bool ShowWindow(plat::WindowHandle wnd, int cmd) override;

@@ -1,112 +1,47 @@
 // The built-in pictures: button glyphs and the program's icon, drawn from
 // small character maps so that no binary image lives in the sources.
-#include <cctype>
 #include <string>
 
 #include "platform/win32/win32_platform.h"
+
+#include "platform/common/pictures.h"
 
 namespace w32 {
 
 namespace {
 
-using Art = const char* const[16];
-
-// '.' is transparent; every other character is a colour of the palette.
-constexpr Art kCheck = {
-    "................",
-    "................",
-    "............kk..",
-    "...........kGGk.",
-    "..........kGGGk.",
-    ".........kGGGk..",
-    "..kk....kGGGk...",
-    ".kGGk..kGGGk....",
-    ".kGGGkkGGGk.....",
-    "..kGGGGGGk......",
-    "...kGGGGk.......",
-    "....kGGk........",
-    ".....kk.........",
-    "................",
-    "................",
-    "................",
-};
-
-constexpr Art kGlobe = {
-    ".....bbbbbb.....",
-    "...bbBBBBBBbb...",
-    "..bBBGGBBBBBBb..",
-    ".bBBGGGGBBBBBBb.",
-    ".bBGGGGGBBGGBBb.",
-    "bBBBGGGBBGGGGBBb",
-    "bBBBBGGBBBGGGBBb",
-    "bBBBBGBBBBBGBBBb",
-    "bBBBBBBBBBBBBBBb",
-    "bBBGGBBBBBBBBBBb",
-    "bBBGGGGBBBBGGBBb",
-    ".bBBGGGBBBGGGBb.",
-    ".bBBBGGBBBBGBBb.",
-    "..bBBBBBBBBBBb..",
-    "...bbBBBBBBbb...",
-    ".....bbbbbb.....",
-};
-
-constexpr Art kProgram = {
-#include "platform/win32/program_icon.inc"
-};
-
-constexpr bool Square(const Art& art) {
-    for (const char* row : art)
-        if (std::char_traits<char>::length(row) != kGlyphSize) return false;
-    return true;
-}
-static_assert(Square(kCheck) && Square(kGlobe) && Square(kProgram));
-
-bool Opaque(char c) { return c != '.'; }
-
-COLORREF PaletteColour(char c) {
-    switch (c) {
-        case 'k': return RGB(0, 0, 0);
-        case 'G': return RGB(0, 176, 0);
-        case 'g': return RGB(0, 112, 0);
-        case 'b': return RGB(0, 0, 128);
-        case 'B': return RGB(48, 112, 232);
-        case 'W': return RGB(255, 255, 255);
-        default: return RGB(128, 128, 128);
-    }
+COLORREF ColourOf(char c) {
+    const plat::Rgb rgb = plat::PaletteColour(c);
+    return RGB(rgb.r, rgb.g, rgb.b);
 }
 
-const Art* ArtFor(Glyph glyph) {
+const plat::PictureArt* ArtFor(Glyph glyph) {
     switch (glyph) {
-        case Glyph::Check: return &kCheck;
-        case Glyph::Globe: return &kGlobe;
+        case Glyph::Check: return plat::ArtOf(plat::Picture::Check);
+        case Glyph::Globe: return plat::ArtOf(plat::Picture::Globe);
         case Glyph::None: break;
     }
     return nullptr;
 }
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 }  // namespace
 
 Glyph GlyphNamed(const std::string& name, bool okKind) {
-    const std::string n = Lower(name);
-    if (n == "ok" || n == "check") return Glyph::Check;
-    if (n == "web" || n == "globe" || n == "website") return Glyph::Globe;
-    // The framework's OK button carries its check mark without being told.
-    return okKind ? Glyph::Check : Glyph::None;
+    switch (plat::GlyphPicture(name, okKind)) {
+        case plat::Picture::Check: return Glyph::Check;
+        case plat::Picture::Globe: return Glyph::Globe;
+        default: return Glyph::None;
+    }
 }
 
 void DrawGlyph(HDC dc, Glyph glyph, int x, int y, bool enabled) {
-    const Art* art = ArtFor(glyph);
+    const plat::PictureArt* art = ArtFor(glyph);
     if (!art) return;
     if (enabled) {
         for (int row = 0; row < kGlyphSize; ++row)
             for (int col = 0; col < kGlyphSize; ++col)
-                if (Opaque((*art)[row][col]))
-                    ::SetPixelV(dc, x + col, y + row, PaletteColour((*art)[row][col]));
+                if (plat::Opaque((*art)[row][col]))
+                    ::SetPixelV(dc, x + col, y + row, ColourOf((*art)[row][col]));
         return;
     }
     // The greyed twin: the shape embossed, a highlight under a shadow.
@@ -114,10 +49,10 @@ void DrawGlyph(HDC dc, Glyph glyph, int x, int y, bool enabled) {
     const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
     for (int row = 0; row < kGlyphSize; ++row)
         for (int col = 0; col < kGlyphSize; ++col)
-            if (Opaque((*art)[row][col])) ::SetPixelV(dc, x + col + 1, y + row + 1, light);
+            if (plat::Opaque((*art)[row][col])) ::SetPixelV(dc, x + col + 1, y + row + 1, light);
     for (int row = 0; row < kGlyphSize; ++row)
         for (int col = 0; col < kGlyphSize; ++col)
-            if (Opaque((*art)[row][col])) ::SetPixelV(dc, x + col, y + row, shadow);
+            if (plat::Opaque((*art)[row][col])) ::SetPixelV(dc, x + col, y + row, shadow);
 }
 
 HICON CreateProgramIcon(int size) {
@@ -132,10 +67,10 @@ HICON CreateProgramIcon(int size) {
     HGDIOBJ oldMask = ::SelectObject(maskDc, mask);
     for (int row = 0; row < size; ++row) {
         for (int col = 0; col < size; ++col) {
-            const char c = kProgram[row / scale][col / scale];
+            const char c = (*plat::ArtOf(plat::Picture::Program))[row / scale][col / scale];
             // Mask white is transparent; the colour under it must be black.
-            ::SetPixelV(maskDc, col, row, Opaque(c) ? RGB(0, 0, 0) : RGB(255, 255, 255));
-            ::SetPixelV(colourDc, col, row, Opaque(c) ? PaletteColour(c) : RGB(0, 0, 0));
+            ::SetPixelV(maskDc, col, row, plat::Opaque(c) ? RGB(0, 0, 0) : RGB(255, 255, 255));
+            ::SetPixelV(colourDc, col, row, plat::Opaque(c) ? ColourOf(c) : RGB(0, 0, 0));
         }
     }
     ::SelectObject(colourDc, oldColour);

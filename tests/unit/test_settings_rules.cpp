@@ -27,6 +27,7 @@ struct LocateCase {
     bool windowsDirFails;
     std::string expectedWinDir;
     std::string expectedIniPath;
+    char delimiter = '\\';
 };
 
 // Names the case in test listings.
@@ -40,6 +41,7 @@ TEST_P(LocateTest, DerivesWinDirAndIniPath) {
     sim.ExePath = c.exePath;
     sim.WindowsDir = c.windowsDir;
     sim.WindowsDirFails = c.windowsDirFails;
+    sim.Delimiter = c.delimiter;
     std::string winDir = "unset", iniPath = "unset";
     settings::LocateSettingsFile(sim, winDir, iniPath);
     EXPECT_EQ(winDir, c.expectedWinDir);
@@ -76,7 +78,13 @@ INSTANTIATE_TEST_SUITE_P(
         LocateCase{"Directory200AskedAgain", "C:\\Saver\\Ocean.scr", kDir200, false, kDir200,
                    kDir200 + "\\Ocean.ini"},
         LocateCase{"Directory250AskedAgain", "C:\\Saver\\Ocean.scr", kDir250, false, kDir250,
-                   kDir250 + "\\Ocean.ini"}),
+                   kDir250 + "\\Ocean.ini"},
+        // A system whose folders end at '/': the settings folder of the
+        // desktop, and the program's name cut at its own delimiter.
+        LocateCase{"PosixPaths", "/usr/lib/vidsaver/vidsaver", "/home/ann/.config", false,
+                   "/home/ann/.config", "/home/ann/.config/vidsaver.ini", '/'},
+        LocateCase{"PosixDotInFolder", "/opt/v.1/Ocean.bin", "/cfg", false, "/cfg",
+                   "/cfg/Ocean.ini", '/'}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Reading the options -----------------------------------------------------
