@@ -5,7 +5,6 @@
 // layout is the one the Windows saver has.
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -63,6 +62,36 @@ protected:
         if (caption.isEmpty()) return;
         QPainter painter(this);
         painter.drawText(rect(), Qt::AlignCenter, caption);
+    }
+};
+
+// A group box as the system draws it: an etched frame whose top line runs
+// through the middle of the caption, and the children placed from the
+// box's own top-left corner.
+class GroupWidget : public QWidget {
+public:
+    using QWidget::QWidget;
+    QString caption;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QWidget::paintEvent(event);
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int top = metrics.height() / 2;
+        const QRect frame(0, top, width() - 2, height() - top - 2);
+        const QColor shadow = palette().color(QPalette::Window).darker(150);
+        const QColor light = palette().color(QPalette::Window).lighter(150);
+        painter.setPen(light);
+        painter.drawRect(frame.translated(1, 1));
+        painter.setPen(shadow);
+        painter.drawRect(frame);
+        if (caption.isEmpty()) return;
+        const QRect text(8, 0, metrics.horizontalAdvance(caption) + 4, metrics.height());
+        if (autoFillBackground() || parentWidget())
+            painter.fillRect(text, palette().color(QPalette::Window));
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(text, Qt::AlignCenter, caption);
     }
 };
 
@@ -187,9 +216,12 @@ void QtControl::CreateWidget(QWidget* parent) {
             widget_ = panel;
             break;
         }
-        case plat::ControlKind::GroupBox:
-            widget_ = new QGroupBox(text, parent);
+        case plat::ControlKind::GroupBox: {
+            auto* group = new GroupWidget(parent);
+            group->caption = text;
+            widget_ = group;
             break;
+        }
         case plat::ControlKind::RadioButton: {
             auto* radio = new RadioWidget(*this, parent);
             radio->setText(text);
@@ -293,7 +325,8 @@ void QtControl::SetCaption(const std::string& text) {
             widget_->update();
             break;
         case plat::ControlKind::GroupBox:
-            static_cast<QGroupBox*>(widget_.data())->setTitle(q);
+            static_cast<GroupWidget*>(widget_.data())->caption = q;
+            widget_->update();
             break;
         case plat::ControlKind::RadioButton:
         case plat::ControlKind::BitButton:

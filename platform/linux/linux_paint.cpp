@@ -27,11 +27,16 @@ QColor ToQColor(plat::Color c) {
 }
 
 // The Windows faces map onto what the desktop has: "MS Sans Serif" is the
-// dialog face of its time, a plain sans-serif.
+// dialog face of its time, a plain sans-serif like Arial.
 QFont ToQFont(const plat::FontDesc& font) {
     QFont f(QString::fromStdString(font.Name));
     f.setStyleHint(QFont::SansSerif);
-    if (font.Name == "MS Sans Serif") f.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
+    // Faces with the widths of the Windows ones come first, so that the
+    // captions fit the boxes laid out for those.
+    if (font.Name == "MS Sans Serif" || font.Name == "Arial")
+        f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                       QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans"),
+                       QStringLiteral("sans-serif")});
     f.setPixelSize(font.Height > 0 ? font.Height : 11);
     f.setBold(font.Bold);
     return f;
