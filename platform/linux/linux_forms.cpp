@@ -116,6 +116,8 @@ protected:
     // Checking is the control's business: one choice per group, and a click
     // on the chosen one keeps it chosen.
     void nextCheckState() override {}
+    // The whole control takes clicks, not only its circle and caption.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
     QtControl& control_;
@@ -233,6 +235,8 @@ void QtControl::CreateWidget(QWidget* parent) {
         case plat::ControlKind::ScrollBar: {
             auto* bar = new ScrollWidget(*this, parent);
             bar->setRange(min_, std::max(min_, max_));
+            // Right and End go up, as on the system's bars.
+            bar->setInvertedControls(false);
             bar->setSingleStep(desc_.SmallChange);
             bar->setPageStep(desc_.LargeChange);
             bar->setValue(position_);
