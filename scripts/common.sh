@@ -1,4 +1,4 @@
-# Shared by the scripts: paths, the choice of Windows build, and Wine.
+# Shared by the scripts: paths, the builds, the choice of Windows build, and Wine.
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 # 32-bit Wine needs a kernel that runs 32-bit code; without it the 64-bit
@@ -22,6 +22,12 @@ build_windows() {
         cmake --preset win64 >/dev/null
         cmake --build --preset win64 -j2
     fi
+}
+
+# The native Linux saver (and the unit tests, which share the preset).
+build_linux() {
+    cmake --preset linux >/dev/null
+    cmake --build --preset linux -j2
 }
 
 # Creates a Wine prefix suited to a display without a window manager.
