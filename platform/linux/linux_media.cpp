@@ -4,6 +4,7 @@
 // inside the display panel, moved and sized as the display rectangle.
 #include <mpv/client.h>
 
+#include <QTimer>
 #include <QWidget>
 
 #include <chrono>
@@ -34,6 +35,7 @@ std::int64_t Integer(mpv_handle* mpv, const char* name) {
 MpvPlayer::MpvPlayer(const plat::ControlDesc& desc) : autoRewind_(desc.AutoRewind) {}
 
 MpvPlayer::~MpvPlayer() {
+    release_.reset();
     if (mpv_) mpv_terminate_destroy(mpv_);
     mpv_ = nullptr;
     if (video_) delete video_.data();
@@ -122,6 +124,7 @@ void MpvPlayer::DrainEvents() {
 
 void MpvPlayer::Open() {
     Close();
+    if (release_) release_->stop();
     if (fileName_.empty()) Raise("No file name was given to open.");
     if (!EnsureCore()) Raise("The media player could not be started.");
     DrainEvents();
@@ -165,13 +168,28 @@ void MpvPlayer::Open() {
     Raise("Cannot play " + fileName_ + ": it did not load in time.");
 }
 
+// The saver closes one video and opens the next in the same breath. The
+// file is let go only once control is back in the event loop, so a next Open
+// can replace it in place: the video output stays up and the last picture
+// stands until the next one, with no blank in between.
 void MpvPlayer::Close() {
     if (!open_) return;
     open_ = false;
     ended_ = false;
+    mpv_set_property_string(mpv_, "pause", "yes");
+    if (!release_) {
+        release_ = std::make_unique<QTimer>();
+        release_->setSingleShot(true);
+        QObject::connect(release_.get(), &QTimer::timeout, [this] { Release(); });
+    }
+    release_->start(0);
+}
+
+void MpvPlayer::Release() {
+    if (open_ || !mpv_) return;
     const char* stop[] = {"stop", nullptr};
     mpv_command(mpv_, stop);
-    mpv_set_property_string(mpv_, "pause", "yes");
+    ShowPicture(false);
 }
 
 void MpvPlayer::Play() {

@@ -171,6 +171,7 @@ public:
 
 private:
     bool EnsureCore();
+    void Release();
     void DrainEvents();
     bool HasPicture();
     void ShowPicture(bool on);
@@ -184,6 +185,7 @@ private:
     mpv_handle* mpv_ = nullptr;
     bool open_ = false;
     bool ended_ = false;  // the file played to its end
+    std::unique_ptr<QTimer> release_;  // lets a closed file go, see Close
 };
 
 // --- Forms -----------------------------------------------------------------------
