@@ -57,7 +57,7 @@ def poll(predicate, timeout: float = DEADLINE, interval: float = POLL,
 
 def save_screenshot(img: Image.Image, name: str) -> Path:
     OUT_DIR.mkdir(exist_ok=True)
-    path = OUT_DIR / name
+    path = OUT_DIR / re.sub(r"[^A-Za-z0-9._-]+", "_", name)
     img.save(path)
     return path
 
