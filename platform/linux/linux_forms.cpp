@@ -16,6 +16,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <chrono>
 
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/linux_x11.h"
@@ -375,6 +376,16 @@ void QtControl::ApplyColours() {
         SetBackground(widget_, std::nullopt);
 }
 
+void QtControl::ShowForm() {
+    form_.Show();
+    QWidget* window = form_.Window();
+    if (!window || !window->windowHandle()) return;
+    // Until the server has put the window on screen; input waits.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!window->windowHandle()->isExposed() && std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+}
+
 // --- Radio buttons ---
 
 void QtControl::UpdateRadioFocus() {
@@ -558,7 +569,7 @@ void QtForm::SetClassHint() {
 }
 
 void QtForm::Show() {
-    if (closed_ || !window_) return;
+    if (closed_ || !window_ || shown_) return;
     shown_ = true;
     const bool coversScreen = fdesc_.Border == plat::BorderStyle::None && fdesc_.Maximized;
     if (coversScreen) {
@@ -616,10 +627,12 @@ void QtForm::SetHeight(int v) { if (window_) window_->resize(window_->width(), s
 bool QtForm::Visible() const { return window_ && window_->isVisible(); }
 
 void QtForm::SetVisible(bool v) {
-    if (v)
+    if (v) {
         Show();
-    else if (window_)
+    } else if (window_) {
         window_->hide();
+        shown_ = false;
+    }
 }
 
 std::string QtForm::Caption() const { return fdesc_.Caption; }
@@ -654,9 +667,9 @@ plat::Timer& QtForm::TimerNamed(const std::string& name) {
 }
 
 void QtForm::Close() {
-    if (closed_) return;
-    if (window_) window_->close();  // reports back through Closed
-    else Closed();
+    // Hidden, not closed through Qt: that would destroy the window, and the
+    // player library could still be drawing into the picture's window.
+    Closed();
 }
 
 void QtForm::Closed() {

@@ -2,8 +2,11 @@
 // Open and kept until the player goes, so that changing videos does not set
 // up the video output each time. The picture goes into a window of its own
 // inside the display panel, moved and sized as the display rectangle.
+#include <fcntl.h>
 #include <mpv/client.h>
+#include <unistd.h>
 
+#include <QPalette>
 #include <QTimer>
 #include <QWidget>
 
@@ -28,6 +31,16 @@ bool Flag(mpv_handle* mpv, const char* name) {
 std::int64_t Integer(mpv_handle* mpv, const char* name) {
     std::int64_t value = 0;
     return mpv_get_property(mpv, name, MPV_FORMAT_INT64, &value) >= 0 ? value : 0;
+}
+
+// While it probes the video outputs, mpv may close file descriptor 0 (its
+// console switcher does when there is no console). Whatever opened next
+// would get that number and could be closed under its owner by a later
+// probe; a harmless /dev/null holds the place instead.
+void KeepStandardInputOpen() {
+    if (::fcntl(0, F_GETFD) != -1) return;
+    const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (fd > 0) ::close(fd);  // 0 was taken after all
 }
 
 }  // namespace
@@ -81,14 +94,28 @@ bool MpvPlayer::EnsureCore() {
     QWidget* panel = display_ ? display_->Widget() : nullptr;
     if (panel) {
         if (!video_) {
+            // The panel gets a window of its own, so that the picture's
+            // window moves with it and is cut off at its edges.
+            panel->setAttribute(Qt::WA_NativeWindow);
             video_ = new QWidget(panel);
-            video_->setAttribute(Qt::WA_DontCreateNativeAncestors);
             video_->setAttribute(Qt::WA_NativeWindow);
-            video_->setAttribute(Qt::WA_NoSystemBackground);
             video_->setAttribute(Qt::WA_TransparentForMouseEvents);
             video_->setFocusPolicy(Qt::NoFocus);
-            video_->hide();
+            QPalette black = video_->palette();
+            black.setColor(QPalette::Window, Qt::black);
+            video_->setPalette(black);
+            video_->setAutoFillBackground(true);
+            video_->setGeometry(0, 0, std::max(1, panel->width()), std::max(1, panel->height()));
+            // Shown once and for good, before mpv makes its window inside:
+            // mpv takes a later MapNotify of this window for its own and
+            // would never show the picture. Without a file mpv's window is
+            // gone and this one shows black.
+            video_->show();
         }
+        // mpv must find the window's parents on screen when it makes its
+        // own window inside: on a window mapped later it may never draw.
+        display_->ShowForm();
+        KeepStandardInputOpen();
         set("wid", std::to_string(static_cast<std::int64_t>(video_->winId())).c_str());
         // Stretched to the rectangle, as the system's player does. The list
         // of outputs is explicit: without a GPU mpv would otherwise fall back
@@ -101,7 +128,9 @@ bool MpvPlayer::EnsureCore() {
         set("vid", "no");
         set("vo", "null");
     }
-    if (mpv_initialize(mpv) < 0) {
+    const int initialized = mpv_initialize(mpv);
+    KeepStandardInputOpen();
+    if (initialized < 0) {
         mpv_terminate_destroy(mpv);
         return false;
     }
@@ -145,17 +174,13 @@ void MpvPlayer::Open() {
         if (event->event_id == MPV_EVENT_FILE_LOADED) {
             open_ = true;
             ended_ = false;
-            if (HasPicture()) {
-                SetDisplayRect({0, 0, 0, 0});
-                ShowPicture(true);
-            }
+            if (HasPicture()) SetDisplayRect({0, 0, 0, 0});
             return;
         }
         if (event->event_id == MPV_EVENT_END_FILE) {
             const auto* end = static_cast<const mpv_event_end_file*>(event->data);
             const char* stop[] = {"stop", nullptr};
             mpv_command(mpv_, stop);
-            ShowPicture(false);
             if (end && end->reason == MPV_END_FILE_REASON_ERROR)
                 Raise("Cannot play " + fileName_ + ": " + mpv_error_string(end->error) + ".");
             // A playlist or a folder would pull in other files: not a video.
@@ -164,7 +189,6 @@ void MpvPlayer::Open() {
     }
     const char* stop[] = {"stop", nullptr};
     mpv_command(mpv_, stop);
-    ShowPicture(false);
     Raise("Cannot play " + fileName_ + ": it did not load in time.");
 }
 
@@ -189,7 +213,6 @@ void MpvPlayer::Release() {
     if (open_ || !mpv_) return;
     const char* stop[] = {"stop", nullptr};
     mpv_command(mpv_, stop);
-    ShowPicture(false);
 }
 
 void MpvPlayer::Play() {
@@ -223,10 +246,6 @@ bool MpvPlayer::HasPicture() {
     const bool has = vid && std::string(vid) != "no";
     if (vid) mpv_free(vid);
     return has;
-}
-
-void MpvPlayer::ShowPicture(bool on) {
-    if (video_) video_->setVisible(on);
 }
 
 void MpvPlayer::SetDisplayRect(const plat::Rect& r) {

@@ -105,6 +105,8 @@ public:
     // Called by the widgets.
     void Clicked();
     void Scrolled(plat::ScrollCode code, int proposed);
+    // Shows the control's form now, and waits until it is on screen.
+    void ShowForm();
     // Arrow keys inside a group of choices: the next or previous one.
     bool MoveAmongRadios(int step);
     void ApplyColours();
@@ -174,7 +176,6 @@ private:
     void Release();
     void DrainEvents();
     bool HasPicture();
-    void ShowPicture(bool on);
 
     std::string fileName_;
     bool autoRewind_;

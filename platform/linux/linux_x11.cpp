@@ -10,7 +10,22 @@
 
 namespace lnx::x11 {
 
-void* OpenDisplay() { return XOpenDisplay(nullptr); }
+namespace {
+
+int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
+// Xlib's own handler ends the process on any error. Windows come and go
+// under us (another program's while we look at it; the picture's, which
+// the player's library draws into, when the saver closes), and none of
+// that is worth ending the saver for. The handler is the process's, so it
+// also serves the player library's connection once that gives back the
+// handler it borrowed.
+void* OpenDisplay() {
+    XSetErrorHandler(&IgnoreXErrors);
+    return XOpenDisplay(nullptr);
+}
 
 void CloseDisplay(void* display) {
     if (display) XCloseDisplay(static_cast<Display*>(display));
@@ -69,18 +84,13 @@ Window FindTopLevel(Display* dpy, Window parent, const char* className, const ch
     return found;
 }
 
-int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
-
 }  // namespace
 
 std::uintptr_t FindTopLevelWindow(void* display, const char* className, const char* caption) {
     auto* dpy = static_cast<Display*>(display);
     if (!dpy) return 0;
-    // A window may vanish while we look at it.
-    auto* previous = XSetErrorHandler(&IgnoreXErrors);
     const Window found = FindTopLevel(dpy, DefaultRootWindow(dpy), className, caption, 1);
     XSync(dpy, False);
-    XSetErrorHandler(previous);
     return static_cast<std::uintptr_t>(found);
 }
 
