@@ -4,6 +4,7 @@ a panel playing one is that colour edge to edge, however it is stretched."""
 
 from __future__ import annotations
 
+import shutil
 import subprocess
 import threading
 from pathlib import Path
@@ -62,7 +63,18 @@ class Clips:
         w, h = size
         r, g, b = RGB[colour]
         source = f"color=c=0x{r:02X}{g:02X}{b:02X}:s={w}x{h}:r=25:d={seconds:g}"
+        if fmt == "mkv-ffv1":
+            source += ",format=bgr0"   # a YUV source would round odd sizes down
         return self._make(f"{colour}-{w}x{h}-{seconds:g}s-{fmt}", source, fmt)
+
+    def spaced(self, clip: Path) -> Path:
+        """A copy of a clip in a folder and under a name with blanks."""
+        path = self.root / "folder with blanks" / f"{clip.stem} copy{clip.suffix}"
+        with self._lock:
+            if not path.exists():
+                path.parent.mkdir(parents=True, exist_ok=True)
+                shutil.copyfile(clip, path)
+        return path
 
     def pattern(self, fmt: str = "mkv-vp9", size: tuple[int, int] = (320, 240),
                 seconds: float = 3.0) -> Path:

@@ -102,7 +102,14 @@ class _Xlib:
         lib.XUngrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         lib.XAutoRepeatOff.argtypes = [ctypes.c_void_p]
         lib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        lib.XGetImage.restype = ctypes.c_void_p
+        lib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                  ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        lib.XGetPixel.restype = ctypes.c_ulong
+        lib.XGetPixel.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
+        lib.XDestroyImage.argtypes = [ctypes.c_void_p]
         self.lib = lib
+        self._pixel_dpy = None
 
     def _open(self, display: str):
         dpy = self.lib.XOpenDisplay(display.encode())
@@ -116,6 +123,22 @@ class _Xlib:
             self.lib.XAutoRepeatOff(dpy)
         finally:
             self.lib.XCloseDisplay(dpy)
+
+    def pixel(self, display: str, x: int, y: int) -> tuple[int, int, int]:
+        """One pixel of the screen (24-bit TrueColor), read without the
+        round trips of a full screenshot."""
+        if self._pixel_dpy is None:
+            self._pixel_dpy = self._open(display)
+        dpy = self._pixel_dpy
+        image = self.lib.XGetImage(dpy, self.lib.XDefaultRootWindow(dpy), x, y, 1, 1,
+                                   0xFFFFFFFF, 2)  # AllPlanes, ZPixmap
+        if not image:
+            raise HarnessError(f"cannot read the pixel at {x}, {y}")
+        try:
+            v = self.lib.XGetPixel(image, 0, 0)
+        finally:
+            self.lib.XDestroyImage(image)
+        return (v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF
 
     def grabs_taken(self, display: str) -> tuple[bool, bool]:
         """Whether another client holds the keyboard and the pointer: our own
@@ -181,6 +204,13 @@ class Xvfb:
         return self.display
 
     def stop(self) -> None:
+        # asked first, so that the server removes its socket
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                pass
         if self.proc is not None:
             end_group(self.proc)
         self.proc = None
@@ -309,10 +339,14 @@ class XDisplay:
     def click(self, x: int, y: int, button: int = 1) -> None:
         self._run("xdotool", "mousemove", str(x), str(y), "click", str(button))
 
-    def button_up(self, button: int) -> None:
-        self._run("xdotool", "mouseup", str(button), check=False)
+    def press_button(self, button: int) -> None:
+        """A click where the pointer is; buttons 4 and 5 turn the wheel."""
+        self._run("xdotool", "click", str(button))
 
     # ---- screen
+
+    def pixel(self, x: int, y: int) -> tuple[int, int, int]:
+        return self.xlib.pixel(self.display, x, y)
 
     def screenshot(self) -> Image.Image:
         r = subprocess.run(["import", "-window", "root", "png:-"], capture_output=True,
@@ -497,6 +531,12 @@ class Launcher:
     def wait_box(self, proc: Proc, title: str) -> int:
         return self.wait_window(proc, BOX_CLASS, title, f"message box {title!r}")
 
+    def end(self, proc: Proc) -> None:
+        """Ends one process and waits until its windows are gone."""
+        proc.kill()
+        poll(lambda: not (self.x.search(SAVER_CLASS) or self.x.search(DIALOG_CLASS)),
+             what="the program's windows to go")
+
     def stays_running(self, proc: Proc, seconds: float = 2.0) -> None:
         """The process is still there throughout a fixed observation window:
         how long to watch for something that must not happen."""
@@ -560,3 +600,51 @@ class Launcher:
              what="the program's windows to go after the test")
         if errors:
             raise HarnessError("; ".join(errors))
+
+
+# The colours of background scheme 3 (green, aqua, fuchsia, yellow): none of
+# them is black, so the black video panel stands out on it whether or not a
+# picture plays in it.
+SCHEME3 = [(0, 128, 0), (0, 255, 255), (255, 0, 255), (255, 255, 0)]
+
+
+def background_mask(img: Image.Image, tol: int = 40) -> Image.Image:
+    """Set where the screen shows one of the scheme-3 colours."""
+    mask = None
+    for rgb in SCHEME3:
+        m = colour_mask(img, rgb, tol)
+        mask = m if mask is None else ImageChops.logical_or(mask, m)
+    return mask
+
+
+def panel_on_background(img: Image.Image, tol: int = 40):
+    """The rectangle (left, top, right, bottom; exclusive) that is not of a
+    scheme-3 colour, when it is one whole rectangle and some background shows
+    around it; otherwise a string that says what the screen shows."""
+    panel = ImageChops.invert(background_mask(img, tol).convert("L")).convert("1")
+    box = panel.getbbox()
+    if box is None:
+        return "no panel: the whole screen is background"
+    area = (box[2] - box[0]) * (box[3] - box[1])
+    if area == img.width * img.height:
+        return "no background colour on the screen"
+    holes = area - count_set(panel)
+    if holes:
+        return f"the panel at {box} has {holes} background pixels inside"
+    return box
+
+
+def steady(check):
+    """A screen check that gives the same answer in two screenshots in a row."""
+    previous: dict = {}
+
+    def twice(img):
+        result = check(img)
+        if not result or isinstance(result, str):
+            previous.pop("seen", None)
+            return result
+        if previous.get("seen") != result:
+            previous["seen"] = result
+            return f"{result} once"
+        return result
+    return twice
