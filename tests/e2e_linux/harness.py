@@ -159,7 +159,10 @@ class _Xlib:
 
 class Xvfb:
     """A private X server of 1024x768 on a display number that the server
-    picks itself (-displayfd), so two sessions never share one."""
+    picks itself (-displayfd), so two sessions never share one. It does not
+    reset when its last client goes (-noreset): a reset refuses the
+    connections that come in while it runs, and forgets the keyboard
+    settings."""
 
     def __init__(self, log_path: Path):
         self.log_path = log_path
@@ -171,7 +174,7 @@ class Xvfb:
         with open(self.log_path, "wb") as log:
             self.proc = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-                 f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp"],
+                 f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp", "-noreset"],
                 pass_fds=(write_fd,), stdin=subprocess.DEVNULL, stdout=log,
                 stderr=subprocess.STDOUT, start_new_session=True)
         os.close(write_fd)
