@@ -50,6 +50,9 @@ def x(request, session_dir):
     try:
         xd = XDisplay(display)
         poll(xd.ready, what=f"the X server on {display}")
+        if xd.size() != (harness.SCREEN_W, harness.SCREEN_H):
+            raise HarnessError(f"the tests need a screen of {harness.SCREEN_W}x"
+                               f"{harness.SCREEN_H}; {display} has {xd.size()}")
         if xvfb is not None:
             # a held key sends one press and one release
             xd.auto_repeat_off()

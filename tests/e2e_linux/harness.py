@@ -250,6 +250,11 @@ class XDisplay:
     def ready(self) -> bool:
         return self._run("xdpyinfo", check=False).returncode == 0
 
+    def size(self) -> tuple[int, int]:
+        g = self.geometry(int(re.search(r"Window id: (0x[0-9a-f]+)",
+                                        self._run("xwininfo", "-root").stdout).group(1), 16))
+        return g.width, g.height
+
     # ---- windows
 
     def search(self, cls: str | None = None, name: str | None = None,

@@ -7,7 +7,7 @@ import pytest
 
 from clips import settings
 from harness import (BOX_CLASS, SAVER_CLASS, SAVER_TITLE, SCREEN_H, SCREEN_W, dark_pixels,
-                     pixels_not, save_screenshot)
+                     pixels_not, poll, save_screenshot)
 from test_startup import NO_VIDEOS
 
 WHITE = (255, 255, 255)
@@ -62,8 +62,9 @@ def test_saver_window_covers_the_screen_above_all_and_takes_the_input(vidsaver):
     assert len(hints) >= 3 and hints[0] & 2 and hints[2] == 0, hints
     # Keys and clicks go to the saver wherever the pointer is: nobody else
     # can take the keyboard or the pointer.
-    assert x.grabs_taken() == (True, True)
-    assert x.focus() == wid
+    poll(lambda: x.grabs_taken() == (True, True),
+         what=f"the saver to hold keyboard and pointer (held: {x.grabs_taken()})")
+    x.wait_focus(wid, "saver window")
 
 
 def test_saver_without_a_settings_file_shows_the_box_before_its_window(vidsaver):
