@@ -226,7 +226,6 @@ class Geometry:
     width: int
     height: int
     mapped: bool
-    override: bool
 
 
 class XDisplay:
@@ -306,8 +305,7 @@ class XDisplay:
         info = dict(re.findall(r"^\s*([^:\n]+):\s*(.*)$", r.stdout, re.M))
         return Geometry(int(info["Absolute upper-left X"]), int(info["Absolute upper-left Y"]),
                         int(info["Width"]), int(info["Height"]),
-                        info.get("Map State") == "IsViewable",
-                        info.get("Override Redirect State") == "yes")
+                        info.get("Map State") == "IsViewable")
 
     def shown(self, cls: str | None = None, name: str | None = None) -> list[int]:
         """Mapped windows of that class and title."""
@@ -538,12 +536,6 @@ class Launcher:
 
     def wait_box(self, proc: Proc, title: str) -> int:
         return self.wait_window(proc, BOX_CLASS, title, f"message box {title!r}")
-
-    def end(self, proc: Proc) -> None:
-        """Ends one process and waits until its windows are gone."""
-        proc.kill()
-        poll(lambda: not (self.x.search(SAVER_CLASS) or self.x.search(DIALOG_CLASS)),
-             what="the program's windows to go")
 
     def stays_running(self, proc: Proc, seconds: float = 2.0) -> None:
         """The process is still there throughout a fixed observation window:

@@ -8,7 +8,8 @@ import stat
 
 import pytest
 
-from harness import BOX_CLASS, DIALOG_CLASS, HarnessError, pixels_not, poll, save_screenshot
+from harness import (BOX_CLASS, DIALOG_CLASS, SCREEN_H, SCREEN_W, HarnessError, pixels_not, poll,
+                     save_screenshot)
 
 BACKGROUND = (184, 187, 199)  # the form's colour 0xC7BBB8
 CLIENT_W, CLIENT_H = 479, 228
@@ -130,7 +131,7 @@ def with_options(**changes) -> bytes:
 def test_dialog_stands_in_the_middle_of_the_screen(vidsaver):
     dialog = open_dialog(vidsaver, INI)
     assert dialog.size == (CLIENT_W, CLIENT_H)
-    assert (dialog.left, dialog.top) == ((1024 - CLIENT_W) // 2, (768 - CLIENT_H) // 2)
+    assert (dialog.left, dialog.top) == ((SCREEN_W - CLIENT_W) // 2, (SCREEN_H - CLIENT_H) // 2)
     assert dialog.x.wm_class(dialog.wid)[1] == DIALOG_CLASS
 
 
