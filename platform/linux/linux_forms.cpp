@@ -41,9 +41,13 @@ protected:
         Guarded([this] { form_.Closed(); });
     }
     void keyPressEvent(QKeyEvent* event) override {
-        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-            form_.PressDefault())
-            return;
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            // The button's handler may fail (a save refused): shown in a
+            // box, as for a click, and the dialog goes on.
+            bool pressed = false;
+            Guarded([&] { pressed = form_.PressDefault(); });
+            if (pressed) return;
+        }
         QWidget::keyPressEvent(event);
     }
 
