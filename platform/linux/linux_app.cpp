@@ -46,8 +46,7 @@ std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
         // the same server through its X11 backend, even under Wayland.
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
-    static int qtArgc = argc;
-    return std::make_unique<lnx::LinuxPlatform>(qtArgc, argv, display);
+    return std::make_unique<lnx::LinuxPlatform>(argc, argv, display);
 }
 
 }  // namespace plat
@@ -60,13 +59,14 @@ void ReportException(const char* text) noexcept {
     if (LinuxPlatform* p = LinuxPlatform::Instance()) p->ShowErrorBox(text);
 }
 
-LinuxPlatform::LinuxPlatform(int& argc, char** argv, void* display) : display_(display) {
+LinuxPlatform::LinuxPlatform(int argc, char** argv, void* display)
+    : qtArgc_(argc), display_(display) {
     instance_ = this;
     if (argc > 0 && argv[0]) exeName_ = argv[0];
     for (int i = 1; i < argc; ++i) args_.emplace_back(argv[i]);
     // Qt removes the options it knows from argv; the saver's switches are
     // taken before that.
-    app_ = std::make_unique<QApplication>(argc, argv);
+    app_ = std::make_unique<QApplication>(qtArgc_, argv);
     QApplication::setApplicationName("vidsaver");
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ProgramIcon());

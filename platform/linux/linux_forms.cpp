@@ -93,8 +93,7 @@ protected:
         painter.drawRect(frame);
         if (caption.isEmpty()) return;
         const QRect text(8, 0, metrics.horizontalAdvance(caption) + 4, metrics.height());
-        if (autoFillBackground() || parentWidget())
-            painter.fillRect(text, palette().color(QPalette::Window));
+        painter.fillRect(text, palette().color(QPalette::Window));
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(text, Qt::AlignCenter, caption);
     }

@@ -254,7 +254,7 @@ private:
 
 class LinuxPlatform : public plat::Platform, public QObject {
 public:
-    LinuxPlatform(int& argc, char** argv, void* display);
+    LinuxPlatform(int argc, char** argv, void* display);
     ~LinuxPlatform() override;
     static LinuxPlatform* Instance() { return instance_; }
 
@@ -312,6 +312,7 @@ private:
     bool CallHook(QObject* watched, QEvent* event);
 
     static LinuxPlatform* instance_;
+    int qtArgc_;  // QApplication keeps a reference to it for its whole life
     std::unique_ptr<QApplication> app_;
     void* display_ = nullptr;  // Xlib Display*, or null without X11
     std::vector<std::string> args_;
